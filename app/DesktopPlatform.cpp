@@ -1,0 +1,60 @@
+#include "app/DesktopPlatform.h"
+
+#include "app/Identity.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+
+QDate DesktopPlatform::today()
+{
+    // One reading of the clock, so day, month and year always agree.
+    return QDate::currentDate();
+}
+
+void DesktopPlatform::messageBox(const QString &text, const QString &title, int style)
+{
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(title.isEmpty() ? Identity::kTitre : title);
+    box.setTextFormat(Qt::PlainText);
+    box.setText(text);
+    const int icon = style & 0x70;
+    if (icon == 16)
+        box.setIcon(QMessageBox::Critical);
+    else if (icon == 48)
+        box.setIcon(QMessageBox::Warning);
+    if ((style & 0x7) == 6) {
+        box.addButton(QStringLiteral("Annuler"), QMessageBox::RejectRole);
+        box.setDefaultButton(box.addButton(QStringLiteral("Réessayer"), QMessageBox::AcceptRole));
+        box.addButton(QStringLiteral("Continuer"), QMessageBox::AcceptRole);
+    } else {
+        box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    }
+    box.exec();
+}
+
+void DesktopPlatform::beep()
+{
+    QApplication::beep();
+}
+
+int DesktopPlatform::openWithViewer(QWidget *, const QString &file, const QString &workingDir)
+{
+    if (!QFileInfo(QDir(workingDir).filePath(file)).isFile())
+        return Viewer::FileNotFound;
+    // xdg-open hands the file to the viewer the desktop associates with it.
+    // It is started directly, never through a shell, and not waited for.
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (opener.isEmpty())
+        return Viewer::NoViewer;
+    return QProcess::startDetached(opener, {file}, workingDir) ? Viewer::Started : Viewer::NoViewer;
+}
+
+void DesktopPlatform::endProgram()
+{
+    QCoreApplication::exit(0);
+}

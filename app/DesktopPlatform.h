@@ -1,0 +1,15 @@
+#pragma once
+
+#include "app/Platform.h"
+
+// The real desktop: the system clock, QMessageBox, the bell, the desktop's
+// file associations and the event loop's end.
+class DesktopPlatform : public Platform
+{
+public:
+    QDate today() override;
+    void messageBox(const QString &text, const QString &title, int style) override;
+    void beep() override;
+    int openWithViewer(QWidget *owner, const QString &file, const QString &workingDir) override;
+    void endProgram() override;
+};

@@ -1,0 +1,12 @@
+#include "app/OmboError.h"
+
+QString OmboError::messageComplet() const
+{
+    return QStringLiteral("Erreur N° ") + QString::number(m_number) + QStringLiteral(" - ")
+           + m_description;
+}
+
+QString OmboError::messageNumero() const
+{
+    return QString::number(m_number);
+}

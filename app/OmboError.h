@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <exception>
+
+// Error numbers the program raises and reports.
+namespace Err {
+constexpr int Overflow = 6;           // a number too large for its type
+constexpr int TypeMismatch = 13;      // a text that is no number
+constexpr int InvalidNull = 94;       // a Null where a value is needed
+constexpr int BadArgument = 3001;     // a position outside the table, a criterion we cannot read
+constexpr int NoCurrentRecord = 3021; // no row is current
+constexpr int RowChanged = 3197;      // another copy changed the row since we read it
+}  // namespace Err
+
+// A numbered failure with its French description.
+class OmboError : public std::exception
+{
+public:
+    OmboError(int number, QString description)
+        : m_number(number), m_description(std::move(description)) {}
+
+    int number() const { return m_number; }
+    const QString &description() const { return m_description; }
+
+    // "Erreur N° 13 - Incompatibilité de type"
+    QString messageComplet() const;
+    // "13"
+    QString messageNumero() const;
+
+    const char *what() const noexcept override { return "OmboError"; }
+
+private:
+    int m_number;
+    QString m_description;
+};

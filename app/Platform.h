@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+
+class QWidget;
+
+// Message box styles: the buttons and icon of a box, as numbers.
+namespace Style {
+constexpr int OkOnly = 0;
+constexpr int StopRetry = 22;        // stop icon; Annuler, Réessayer, Continuer
+constexpr int ExclamationRetry = 54; // exclamation icon; the same three buttons
+}  // namespace Style
+
+// What opening a file with the desktop's viewer answers.
+namespace Viewer {
+constexpr int FileNotFound = 2;
+constexpr int NoViewer = 31;  // nothing could open the file
+constexpr int Started = 42;   // anything above 32 means the viewer started
+}  // namespace Viewer
+
+// Everything the program asks of the desktop goes through here, so that tests
+// can put a recording fake in its place.
+class Platform
+{
+public:
+    virtual ~Platform() = default;
+
+    // The local calendar date, read once per call.
+    virtual QDate today() = 0;
+    // A modal box; the answer is never read. An empty title means "OMBO".
+    virtual void messageBox(const QString &text, const QString &title, int style) = 0;
+    virtual void beep() = 0;
+    // Opens `file` (a bare name) with the desktop's default viewer, from
+    // `workingDir`; returns Viewer::FileNotFound, or a number above 32 once the
+    // viewer is started, or another small number when it could not be.
+    virtual int openWithViewer(QWidget *owner, const QString &file, const QString &workingDir) = 0;
+    // Ends the program: nothing of the program's runs after the caller returns.
+    virtual void endProgram() = 0;
+
+    static Platform &current();
+    // Installs `p` (not owned); nullptr goes back to the desktop.
+    static void install(Platform *p);
+};
+
+// The shorthand every handler uses.
+inline Platform &platform() { return Platform::current(); }

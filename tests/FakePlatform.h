@@ -1,0 +1,61 @@
+#pragma once
+
+#include "app/Platform.h"
+
+#include <QList>
+#include <QStringList>
+
+// A desktop that records what the program asks of it, in order, and answers
+// with a fixed date and a chosen viewer result.
+class FakePlatform : public Platform
+{
+public:
+    struct Box
+    {
+        QString text, title;
+        int style;
+    };
+    struct Opening
+    {
+        QWidget *owner;
+        QString file, workingDir;
+    };
+
+    QDate date{2004, 1, 5};
+    int viewerResult = Viewer::Started;
+
+    // One word per effect, in order: "beep", "box", "open", "end".
+    QStringList events;
+    QList<Box> boxes;
+    QList<Opening> openings;
+    int ends = 0;
+
+    FakePlatform() { install(this); }
+    ~FakePlatform() override { install(nullptr); }
+
+    QDate today() override { return date; }
+    void messageBox(const QString &text, const QString &title, int style) override
+    {
+        events << QStringLiteral("box");
+        boxes.append({text, title, style});
+    }
+    void beep() override { events << QStringLiteral("beep"); }
+    int openWithViewer(QWidget *owner, const QString &file, const QString &workingDir) override
+    {
+        events << QStringLiteral("open");
+        openings.append({owner, file, workingDir});
+        return viewerResult;
+    }
+    void endProgram() override
+    {
+        events << QStringLiteral("end");
+        ++ends;
+    }
+    void clear()
+    {
+        events.clear();
+        boxes.clear();
+        openings.clear();
+        ends = 0;
+    }
+};

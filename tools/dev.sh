@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Sets up a Debian 12 machine for Ombrelune, builds it, then either starts
+# the program ("run") or runs every test ("test").
+#   tools/dev.sh run   |   tools/dev.sh test
+set -euo pipefail
+
+mode=${1:-}
+case "$mode" in
+  run|test) ;;
+  *) echo "usage: $0 run|test" >&2; exit 2 ;;
+esac
+
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=${OMBO_BUILD_DIR:-$here/build}
+
+# What the build needs, then what each mode needs on top.
+build_pkgs=(cmake g++ ninja-build qt6-base-dev libqt6sql6-sqlite fp-utils-3.2.2)
+run_pkgs=(xchm xdg-utils)
+test_pkgs=(sqlite3)
+
+pkgs=("${build_pkgs[@]}")
+if [ "$mode" = run ]; then pkgs+=("${run_pkgs[@]}"); else pkgs+=("${test_pkgs[@]}"); fi
+
+missing=()
+for p in "${pkgs[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo=sudo
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build "$build" -j "$(nproc)"
+
+if [ "$mode" = run ]; then
+  exec "$build/ombo"
+else
+  cd "$build"
+  ctest --output-on-failure -j "$(nproc)"
+fi
