@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QMetaType>
 #include <exception>
 
 // Error numbers the program raises and reports.
@@ -17,6 +18,7 @@ constexpr int RowChanged = 3197;      // another copy changed the row since we r
 class OmboError : public std::exception
 {
 public:
+    OmboError() = default;
     OmboError(int number, QString description)
         : m_number(number), m_description(std::move(description)) {}
 
@@ -31,6 +33,8 @@ public:
     const char *what() const noexcept override { return "OmboError"; }
 
 private:
-    int m_number;
+    int m_number = 0;
     QString m_description;
 };
+
+Q_DECLARE_METATYPE(OmboError)

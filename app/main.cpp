@@ -1,7 +1,16 @@
+#include "app/Windows.h"
+
+#include "app/Identity.h"
+
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    return 0;
+    QApplication::setApplicationName(Identity::kNomProduit);
+    QApplication::setApplicationVersion(Identity::kVersion);
+    // The program ends only through its own commands (each writes pending edits first).
+    QApplication::setQuitOnLastWindowClosed(false);
+    Windows::start();
+    return app.exec();
 }

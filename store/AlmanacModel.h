@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QList>
+#include <QSqlRecord>
+#include <QSqlTableModel>
+
+// The almanac table as an editable model: rows in calendar order, "Date"
+// read-only, each edited row written when the row is left, and written only
+// if it still holds what this copy of the program read (another copy may
+// share the file).
+class AlmanacModel : public QSqlTableModel
+{
+    Q_OBJECT
+
+public:
+    AlmanacModel(QObject *parent, const QSqlDatabase &db);
+
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    // Rows carry no numbers: the table is addressed by its day keys.
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    bool select() override;
+    bool selectRow(int row) override;
+    bool submit() override;
+
+signals:
+    // A row could not be written; the typed text stays in the model.
+    void writeFailed(const QSqlError &error);
+
+protected:
+    bool updateRowInTable(int row, const QSqlRecord &values) override;
+    bool insertRowIntoTable(const QSqlRecord &values) override;
+    bool deleteRowFromTable(int row) override;
+
+private:
+    QSqlRecord lire(int row) const;
+
+    QList<QSqlRecord> m_lu;  // each row as last read from the file
+};

@@ -1,0 +1,180 @@
+#include "store/RecordSource.h"
+
+#include "store/AlmanacModel.h"
+#include "store/Schema.h"
+#include "store/SqlErrors.h"
+
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QUrl>
+
+namespace {
+const QLatin1String kSourceKey("Data Source=");
+
+OmboError aucunEnregistrement()
+{
+    return OmboError(Err::NoCurrentRecord,
+                     QStringLiteral("Aucun enregistrement courant : la ligne cherchée est absente."));
+}
+
+int g_connections = 0;
+}  // namespace
+
+RecordSource::RecordSource(QObject *parent)
+    : QObject(parent), m_connectionName(QStringLiteral("Adodc1-%1").arg(++g_connections))
+{
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
+    m_model = new AlmanacModel(this, db);
+    connect(m_model, &AlmanacModel::writeFailed, this,
+            [this](const QSqlError &e) { emit writeFailed(erreur(e)); });
+}
+
+RecordSource::~RecordSource()
+{
+    delete m_model;
+    m_model = nullptr;
+    QSqlDatabase::database(m_connectionName, false).close();
+    QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+void RecordSource::setConnectionString(const QString &text)
+{
+    m_connection = text;
+}
+
+QString RecordSource::fichier() const
+{
+    for (const QString &part : m_connection.split(QLatin1Char(';')))
+        if (part.trimmed().startsWith(kSourceKey, Qt::CaseInsensitive))
+            return part.trimmed().mid(kSourceKey.size());
+    return QString();
+}
+
+OmboError RecordSource::erreur(const QSqlError &e) const
+{
+    return erreurBase(e, fichier());
+}
+
+void RecordSource::refresh()
+{
+    // Reopening discards edits not yet written: write them first.
+    save();
+    m_model->clear();
+    m_row = -1;
+
+    QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+    db.close();
+    // Read-write, never create: a missing almanac is an error, not a new file.
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=3000"));
+    db.setDatabaseName(QUrl::fromLocalFile(fichier()).toString(QUrl::FullyEncoded)
+                       + QStringLiteral("?mode=rw"));
+    if (!db.open())
+        throw erreur(db.lastError());
+    // The first real read tells a database from any other file.
+    QSqlQuery check(db);
+    if (!check.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))
+        || !check.exec(QStringLiteral("PRAGMA synchronous = FULL"))) {
+        const QSqlError e = check.lastError();
+        db.close();
+        throw erreur(e);
+    }
+    check.finish();
+
+    m_model->setTable(Schema::kTable);
+    m_model->setSort(m_model->fieldIndex(QStringLiteral("id")), Qt::AscendingOrder);
+    if (m_model->fieldIndex(QStringLiteral("Date")) < 0 || !m_model->select()) {
+        const QSqlError e = m_model->lastError().isValid()
+                                ? m_model->lastError()
+                                : QSqlError(QStringLiteral("no such table"), QStringLiteral("no such table"),
+                                            QSqlError::StatementError, QStringLiteral("1"));
+        m_model->clear();
+        throw erreur(e);
+    }
+    moveTo(m_model->rowCount() > 0 ? 0 : -1);
+}
+
+void RecordSource::find(const QString &criterion)
+{
+    static const QRegularExpression form(QStringLiteral("^\\s*(\\w+)\\s*=\\s*\\((.*)\\)\\s*$"),
+                                         QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpressionMatch m = form.match(criterion);
+    const int column = m.hasMatch() ? m_model->fieldIndex(m.captured(1)) : -1;
+    if (column < 0)
+        throw OmboError(Err::BadArgument,
+                        QStringLiteral("Critère de recherche incompréhensible : %1").arg(criterion));
+    requireCurrent();
+    const QString wanted = m.captured(2);
+    int found = -1;
+    for (int row = m_row; row < m_model->rowCount() && found < 0; ++row) {
+        const QVariant v = m_model->data(m_model->index(row, column), Qt::EditRole);
+        if (!v.isNull() && v.toString() == wanted)
+            found = row;
+    }
+    moveTo(found);
+}
+
+int RecordSource::absolutePosition() const
+{
+    requireCurrent();
+    return m_row + 1;
+}
+
+void RecordSource::setAbsolutePosition(int position)
+{
+    requireCurrent();
+    if (position < 1 || position > m_model->rowCount())
+        throw OmboError(Err::BadArgument,
+                        QStringLiteral("La position %1 est hors de la table (lignes 1 à %2).")
+                            .arg(position)
+                            .arg(m_model->rowCount()));
+    moveTo(position - 1);
+}
+
+QVariant RecordSource::fieldValue(const QString &name) const
+{
+    requireCurrent();
+    const int column = m_model->fieldIndex(name);
+    if (column < 0)
+        throw OmboError(Err::BadArgument, QStringLiteral("Le champ « %1 » n'existe pas.").arg(name));
+    return m_model->data(m_model->index(m_row, column), Qt::EditRole);
+}
+
+void RecordSource::moveFirst()
+{
+    if (m_model->rowCount() == 0)
+        throw aucunEnregistrement();
+    moveTo(0);
+}
+
+void RecordSource::moveLast()
+{
+    if (m_model->rowCount() == 0)
+        throw aucunEnregistrement();
+    moveTo(m_model->rowCount() - 1);
+}
+
+void RecordSource::followGrid(int row)
+{
+    if (row != m_row)
+        moveTo(row);
+}
+
+void RecordSource::save()
+{
+    if (m_model->isDirty() && !m_model->submitAll())
+        throw erreur(m_model->lastError());
+}
+
+void RecordSource::moveTo(int row)
+{
+    m_row = row;
+    emit currentRowChanged();
+}
+
+void RecordSource::requireCurrent() const
+{
+    if (m_row < 0 || m_row >= m_model->rowCount())
+        throw aucunEnregistrement();
+}

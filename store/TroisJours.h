@@ -1,0 +1,17 @@
+#pragma once
+
+#include "app/OmboError.h"
+
+class RecordSource;
+
+// Fixes the program's folder and today's texts, opens the almanac through
+// `source` and copies the texts of yesterday, today and tomorrow into the
+// shared texts, leaving `source` on today's row. Yesterday and tomorrow are
+// the rows stored around today's, with no wrap at the ends of the year.
+// Throws OmboError at the first failure; texts already copied keep their
+// new values.
+void extraireTroisJours(RecordSource &source, const QString &dossierProgramme);
+
+// Reports a failed load: a beep, then the missing-day box for 3021 or the
+// "Erreur N° ..." box for any other number.
+void signalerEchecChargement(const OmboError &error);

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "store/Schema.h"
+
+#include <QDate>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariant>
+#include <QVector>
+
+// Almanac files made by the tests themselves.
+struct Ligne
+{
+    QVariant date, ev1, ev2;
+};
+
+// One row per day of a leap year, 01/01 to 31/12, texts "A dd/mm" and "B dd/mm".
+inline QVector<Ligne> anneeComplete(bool avec29Fevrier = true)
+{
+    QVector<Ligne> lignes;
+    for (QDate d(2004, 1, 1); d.year() == 2004; d = d.addDays(1)) {
+        if (!avec29Fevrier && d.month() == 2 && d.day() == 29)
+            continue;
+        const QString cle = d.toString(QStringLiteral("dd/MM"));
+        lignes.append({cle, QStringLiteral("A ") + cle, QStringLiteral("B ") + cle});
+    }
+    return lignes;
+}
+
+inline bool ecrireAlmanach(const QString &path, const QVector<Ligne> &lignes)
+{
+    bool ok = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fixture"));
+        db.setDatabaseName(path);
+        ok = db.open();
+        QSqlQuery q(db);
+        ok = ok && q.exec(Schema::kCreate) && db.transaction();
+        q.prepare(QStringLiteral("INSERT INTO Evenements (Date, Evenement1, Evenement2) VALUES (?, ?, ?)"));
+        for (const Ligne &l : lignes) {
+            q.addBindValue(l.date);
+            q.addBindValue(l.ev1);
+            q.addBindValue(l.ev2);
+            ok = ok && q.exec();
+        }
+        ok = ok && db.commit();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("fixture"));
+    return ok;
+}
+
+// The value stored in the file for `champ` of the row whose id is `id`.
+inline QVariant lireChamp(const QString &path, int id, const QString &champ)
+{
+    QVariant v;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("lecture"));
+        db.setDatabaseName(path);
+        db.open();
+        QSqlQuery q(db);
+        q.prepare(QStringLiteral("SELECT \"%1\" FROM Evenements WHERE id = ?").arg(champ));
+        q.addBindValue(id);
+        if (q.exec() && q.next())
+            v = q.value(0);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("lecture"));
+    return v;
+}

@@ -1,0 +1,27 @@
+#include "ui/DataGrid.h"
+
+QWidget *CellDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &option,
+                                    const QModelIndex &index) const
+{
+    m_editor = QStyledItemDelegate::createEditor(parent, option, index);
+    return m_editor;
+}
+
+void CellDelegate::initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const
+{
+    QStyledItemDelegate::initStyleOption(option, index);
+    option->displayAlignment = Qt::AlignVCenter
+                               | (index.column() == centredColumn ? Qt::AlignHCenter : Qt::AlignLeft);
+}
+
+DataGrid::DataGrid(QWidget *parent)
+    : QTableView(parent), m_cells(new CellDelegate(this))
+{
+    setItemDelegate(m_cells);
+}
+
+void DataGrid::commitOpenEditor()
+{
+    if (QWidget *editor = m_cells->openEditor())
+        commitData(editor);
+}

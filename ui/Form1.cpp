@@ -1,0 +1,168 @@
+#include "ui/Form1.h"
+
+#include "app/Module1.h"
+#include "app/Windows.h"
+#include "ui/HelpAbout.h"
+#include "ui/Twips.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLayout>
+#include <QMenuBar>
+#include <QPainter>
+
+namespace {
+const QColor kBleu(0x00, 0x00, 0xFF);
+const QColor kRouge(0xFF, 0x00, 0x00);
+
+// Paints the window's drawing surface.
+class Surface : public QWidget
+{
+public:
+    Surface(const QImage &image, QWidget *parent) : QWidget(parent), m_image(image) {}
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter(this).drawImage(0, 0, m_image);
+    }
+
+private:
+    const QImage &m_image;
+};
+
+QFont policeGreeting()
+{
+    QFont f;
+    f.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
+                   QStringLiteral("DejaVu Sans")});
+    f.setStyleHint(QFont::SansSerif, QFont::NoAntialias);
+    f.setPointSizeF(9.75);
+    f.setBold(true);
+    return f;
+}
+}  // namespace
+
+Form1::Form1(QWidget *parent)
+    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                              | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      m_police(policeGreeting()), m_couleur(kBleu)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Ombrelune - Accueil"));
+    QIcon icon(QStringLiteral(":/images/accueil.png"));
+    icon.addFile(QStringLiteral(":/images/accueil16.png"));
+    setWindowIcon(icon);
+
+    m_surface = new Surface(m_dessin, this);
+    m_surface->setObjectName(QStringLiteral("surface"));
+    m_surface->setFixedSize(twips(5175), twips(3990));
+    setCentralWidget(m_surface);
+
+    Image1 = new QLabel(m_surface);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setGeometry(0, 0, twips(5160), twips(825));
+    Image1->setScaledContents(true);
+    Image1->setPixmap(QPixmap(QStringLiteral(":/images/banniere.png")));
+
+    struct Item
+    {
+        const char *name, *caption;
+        void (*command)(Form1 *);
+    };
+    const Item items[] = {
+        {"mnMiseAJour", "&Mise à Jour", [](Form1 *f) { f->mnMiseAJour_Click(); }},
+        {"MnIcone", "&Réduire", [](Form1 *f) { f->MnIcone_Click(); }},
+        {"mnAide", "&Aide", [](Form1 *f) { commandeAide(f); }},
+        {"MnApropos", "A &Propos", [](Form1 *) { commandeAPropos(); }},
+        {"mnQuitter", "&Quitter", [](Form1 *) { Windows::end(); }},
+    };
+    for (const Item &item : items) {
+        QAction *action = menuBar()->addAction(QString::fromUtf8(item.caption));
+        action->setObjectName(QString::fromLatin1(item.name));
+        connect(action, &QAction::triggered, this, [this, command = item.command] { command(this); });
+    }
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+QPointF Form1::positionLigne(int n, int hauteurLigne)
+{
+    const qreal x = n == 1 ? twipsF(140) : (n == 3 || n == 6 || n == 9) ? twipsF(200) : twipsF(1050);
+    return {x, twipsF(1000) + (n - 1) * hauteurLigne};
+}
+
+void Form1::load()
+{
+    Windows::loadForm2();  // reads today's texts when the update window is not loaded
+
+    const qreal ratio = devicePixelRatioF();
+    m_dessin = QImage(m_surface->size() * ratio, QImage::Format_RGB32);
+    m_dessin.setDevicePixelRatio(ratio);
+    {
+        QPainter p(&m_dessin);
+        p.drawImage(0, 0, QImage(QStringLiteral(":/images/fond.png")));
+    }
+
+    using namespace Module1;
+    m_position = {twipsF(140), twipsF(1000)};
+    imprimer(QStringLiteral("Bonjour ! Nous sommes le") + JourTexte);
+    imprimer(QString());
+    const struct
+    {
+        const char *titre;
+        const QString &ev1, &ev2;
+        QColor couleur;
+    } groupes[] = {{"Hier : ", HierEv1, HierEv2, kBleu},
+                   {"Ce jour :", JourEv1, JourEv2, kRouge},
+                   {"Demain :", DemainEv1, DemainEv2, kBleu}};
+    for (const auto &g : groupes) {
+        m_couleur = g.couleur;
+        m_position.setX(twipsF(200));
+        imprimer(QString::fromUtf8(g.titre));
+        m_position.setX(twipsF(1050));
+        imprimer(g.ev1);
+        m_position.setX(twipsF(1050));
+        imprimer(g.ev2);
+    }
+    m_surface->update();
+}
+
+// Draws one line of text at the drawing position, in the current colour, over
+// the picture; the position then moves to the start of the next line. Nothing
+// wraps: what passes the right edge is cut off.
+void Form1::imprimer(const QString &texte)
+{
+    const QFontMetrics fm(m_police, &m_dessin);
+    if (!texte.isEmpty()) {
+        QPainter p(&m_dessin);
+        p.setFont(m_police);
+        p.setPen(m_couleur);
+        p.drawText(m_position + QPointF(0, fm.ascent()), texte);
+    }
+    m_position = {0, m_position.y() + fm.height()};
+}
+
+void Form1::mnMiseAJour_Click()
+{
+    Windows::unloadForm1();
+    Windows::showForm2();
+}
+
+void Form1::MnIcone_Click()
+{
+    Windows::unloadForm2();
+    showMinimized();
+}
+
+void Form1::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape)
+        Windows::end();
+}
+
+void Form1::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    Windows::end();
+}

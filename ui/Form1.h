@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QMainWindow>
+#include <QPointF>
+
+class QLabel;
+
+// The greeting window: today's date and the texts of yesterday, today and
+// tomorrow, drawn once at load over a background picture, under a banner.
+class Form1 : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit Form1(QWidget *parent = nullptr);
+
+    // Makes sure the update window has read today's texts, then draws.
+    void load();
+    // What the load drew, as the window shows it.
+    const QImage &dessin() const { return m_dessin; }
+    // Where line `n` (1 to 11) of the greeting starts, in pixels.
+    static QPointF positionLigne(int n, int hauteurLigne);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void imprimer(const QString &texte);
+    void mnMiseAJour_Click();
+    void MnIcone_Click();
+
+    QWidget *m_surface;
+    QLabel *Image1;
+    QImage m_dessin;
+    QFont m_police;
+    QColor m_couleur;
+    QPointF m_position;
+};

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QTabBar>
+
+// A tab bar used as a command bar: a click on any tab, the selected one
+// included, or the tab's access key (Alt + underlined letter) selects it and
+// emits tabActivated().
+class TabStrip : public QTabBar
+{
+    Q_OBJECT
+
+public:
+    using QTabBar::QTabBar;
+
+signals:
+    void tabActivated(int index);
+
+protected:
+    bool event(QEvent *e) override;
+    void mousePressEvent(QMouseEvent *e) override;
+};
