@@ -16,6 +16,11 @@ QDate DesktopPlatform::today()
     return QDate::currentDate();
 }
 
+QString DesktopPlatform::programFolder()
+{
+    return QCoreApplication::applicationDirPath();
+}
+
 void DesktopPlatform::messageBox(const QString &text, const QString &title, int style)
 {
     QMessageBox box(QApplication::activeWindow());

@@ -28,6 +28,8 @@ public:
 
     // The local calendar date, read once per call.
     virtual QDate today() = 0;
+    // The folder that holds the program.
+    virtual QString programFolder() = 0;
     // A modal box; the answer is never read. An empty title means "OMBO".
     virtual void messageBox(const QString &text, const QString &title, int style) = 0;
     virtual void beep() = 0;

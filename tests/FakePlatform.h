@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/OmboError.h"
 #include "app/Platform.h"
 
 #include <QList>
@@ -22,6 +23,8 @@ public:
     };
 
     QDate date{2004, 1, 5};
+    QString folder = QStringLiteral("/nonexistent");
+    bool throwOnOpen = false;
     int viewerResult = Viewer::Started;
 
     // One word per effect, in order: "beep", "box", "open", "end".
@@ -34,6 +37,7 @@ public:
     ~FakePlatform() override { install(nullptr); }
 
     QDate today() override { return date; }
+    QString programFolder() override { return folder; }
     void messageBox(const QString &text, const QString &title, int style) override
     {
         events << QStringLiteral("box");
@@ -44,6 +48,8 @@ public:
     {
         events << QStringLiteral("open");
         openings.append({owner, file, workingDir});
+        if (throwOnOpen)
+            throw OmboError(Err::BadArgument, QStringLiteral("refus"));
         return viewerResult;
     }
     void endProgram() override

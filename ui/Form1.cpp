@@ -86,10 +86,10 @@ Form1::Form1(QWidget *parent)
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-QPointF Form1::positionLigne(int n, int hauteurLigne)
+QRectF Form1::bandeLigne(int n) const
 {
-    const qreal x = n == 1 ? twipsF(140) : (n == 3 || n == 6 || n == 9) ? twipsF(200) : twipsF(1050);
-    return {x, twipsF(1000) + (n - 1) * hauteurLigne};
+    const int hauteur = QFontMetrics(m_police, &m_dessin).height();
+    return {0, twipsF(1000) + (n - 1) * hauteur, qreal(m_surface->width()), qreal(hauteur)};
 }
 
 void Form1::load()

@@ -21,8 +21,8 @@ public:
     void load();
     // What the load drew, as the window shows it.
     const QImage &dessin() const { return m_dessin; }
-    // Where line `n` (1 to 11) of the greeting starts, in pixels.
-    static QPointF positionLigne(int n, int hauteurLigne);
+    // The band of the surface that greeting line `n` (1 to 11) occupies.
+    QRectF bandeLigne(int n) const;
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;

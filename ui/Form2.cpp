@@ -171,7 +171,7 @@ void Form2::load()
 {
     try {
         Label1->resize(frameGeometry().width() - twips(50), Label1->height());
-        extraireTroisJours(*Adodc1, QCoreApplication::applicationDirPath());
+        extraireTroisJours(*Adodc1, platform().programFolder());
     } catch (const OmboError &e) {
         signalerEchecChargement(e);
     }
