@@ -103,7 +103,11 @@ void Form2::buildTabs()
     TabStrip1->setExpanding(false);
     TabStrip1->setDrawBase(false);
     TabStrip1->setIconSize(QSize(16, 16));
-    TabStrip1->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 2px 3px; }"));
+    // Our sans-serif substitute runs wider than the classic bitmap face:
+    // a slightly smaller size keeps the five captions across the window.
+    QFont narrower = font();
+    narrower.setPointSizeF(7.5);
+    TabStrip1->setFont(narrower);
     for (const Tab &t : kTabs) {
         const int i = TabStrip1->addTab(ImageList1[t.picture - 1], QString::fromUtf8(t.caption));
         TabStrip1->setTabToolTip(i, QString::fromUtf8(t.tooltip));

@@ -3,6 +3,28 @@
 #include <QMouseEvent>
 #include <QShortcutEvent>
 
+int TabStrip::naturalWidth(int index) const
+{
+    // The blanks around a caption already make a margin of their own.
+    const QString caption = QString(tabText(index)).remove(QLatin1Char('&'));
+    const QFontMetrics fm = fontMetrics();
+    return QTabBar::tabSizeHint(index).width() - fm.horizontalAdvance(caption)
+           + fm.horizontalAdvance(caption.trimmed());
+}
+
+QSize TabStrip::tabSizeHint(int index) const
+{
+    QSize size = QTabBar::tabSizeHint(index);
+    size.setWidth(naturalWidth(index));
+    int total = 0;
+    for (int i = 0; i < count(); ++i)
+        total += naturalWidth(i);
+    if (total > width() && width() > 0)
+        size.setWidth(size.width() * width() / total);
+
+    return size;
+}
+
 bool TabStrip::event(QEvent *e)
 {
     if (e->type() == QEvent::Shortcut) {

@@ -16,6 +16,12 @@ signals:
     void tabActivated(int index);
 
 protected:
+    // Tabs no wider than their picture and visible caption need, so that all
+    // five fit across the window.
+    QSize tabSizeHint(int index) const override;
     bool event(QEvent *e) override;
+
+private:
+    int naturalWidth(int index) const;
     void mousePressEvent(QMouseEvent *e) override;
 };
