@@ -33,9 +33,10 @@ void DesktopPlatform::messageBox(const QString &text, const QString &title, int 
     else if (icon == 48)
         box.setIcon(QMessageBox::Warning);
     if ((style & 0x7) == 6) {
-        box.addButton(QStringLiteral("Annuler"), QMessageBox::RejectRole);
-        box.setDefaultButton(box.addButton(QStringLiteral("Réessayer"), QMessageBox::AcceptRole));
-        box.addButton(QStringLiteral("Continuer"), QMessageBox::AcceptRole);
+        // One role for all three keeps them in this order on every desktop.
+        box.setEscapeButton(box.addButton(QStringLiteral("Annuler"), QMessageBox::ActionRole));
+        box.setDefaultButton(box.addButton(QStringLiteral("Réessayer"), QMessageBox::ActionRole));
+        box.addButton(QStringLiteral("Continuer"), QMessageBox::ActionRole);
     } else {
         box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     }

@@ -5,6 +5,7 @@
 #include "ui/Form2.h"
 
 #include <QGuiApplication>
+#include <QLayout>
 #include <QPointer>
 #include <QScreen>
 
@@ -17,6 +18,8 @@ void centre(QWidget &w)
     const QScreen *screen = QGuiApplication::primaryScreen();
     if (!screen)
         return;
+    if (w.layout())
+        w.layout()->activate();  // a window not yet shown has not taken its size
     QRect frame = w.frameGeometry();
     frame.moveCenter(screen->availableGeometry().center());
     w.move(frame.topLeft());
