@@ -46,19 +46,22 @@ QFont policeFenetre()
 Form2::Form2(QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                           | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
-                          | Qt::WindowCloseButtonHint),
-      TabStrip1(new TabStrip(this)),
-      DataGrid1Caption(new QLabel(QStringLiteral("Ombrelune"), this)),
-      DataGrid1(new DataGrid(this)),
-      Label1(new QLabel(QStringLiteral("Label1"), this)),
-      Adodc1(new RecordSource(this))
+                          | Qt::WindowCloseButtonHint)
 {
+    // The window's font before its controls: they are made and measured in
+    // it once, never first in the default font.
+    setFont(policeFenetre());
+    TabStrip1 = new TabStrip(this);
+    DataGrid1Caption = new QLabel(QStringLiteral("Ombrelune"), this);
+    DataGrid1 = new DataGrid(this);
+    Label1 = new QLabel(QStringLiteral("Label1"), this);
+    Adodc1 = new RecordSource(this);
+
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Mise à jour de l'Ombrelune - Valdric V 2.0"));
     QIcon icon(QStringLiteral(":/images/miseajour.png"));
     icon.addFile(QStringLiteral(":/images/miseajour16.png"));
     setWindowIcon(icon);
-    setFont(policeFenetre());
     setFixedSize(twips(6420), twips(3705));
 
     for (int i = 1; i <= 6; ++i) {

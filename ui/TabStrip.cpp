@@ -14,15 +14,36 @@ int TabStrip::naturalWidth(int index) const
 
 QSize TabStrip::tabSizeHint(int index) const
 {
+    if (m_widths.size() != count()) {
+        m_widths.clear();
+        m_total = 0;
+        for (int i = 0; i < count(); ++i)
+            m_total += m_widths.emplace_back(naturalWidth(i));
+    }
     QSize size = QTabBar::tabSizeHint(index);
-    size.setWidth(naturalWidth(index));
-    int total = 0;
-    for (int i = 0; i < count(); ++i)
-        total += naturalWidth(i);
-    if (total > width() && width() > 0)
-        size.setWidth(size.width() * width() / total);
-
+    size.setWidth(m_widths[index]);
+    if (m_total > width() && width() > 0)
+        size.setWidth(size.width() * width() / m_total);
     return size;
+}
+
+void TabStrip::tabInserted(int index)
+{
+    m_widths.clear();
+    QTabBar::tabInserted(index);
+}
+
+void TabStrip::tabRemoved(int index)
+{
+    m_widths.clear();
+    QTabBar::tabRemoved(index);
+}
+
+void TabStrip::changeEvent(QEvent *e)
+{
+    if (e->type() == QEvent::FontChange || e->type() == QEvent::StyleChange)
+        m_widths.clear();
+    QTabBar::changeEvent(e);
 }
 
 bool TabStrip::event(QEvent *e)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QTabBar>
 
 // A tab bar used as a command bar: a click on any tab, the selected one
@@ -21,7 +22,14 @@ protected:
     QSize tabSizeHint(int index) const override;
     bool event(QEvent *e) override;
 
+    void tabInserted(int index) override;
+    void tabRemoved(int index) override;
+    void changeEvent(QEvent *e) override;
+
 private:
     int naturalWidth(int index) const;
+
+    mutable QList<int> m_widths;  // natural widths, worked out once per change
+    mutable int m_total = 0;
     void mousePressEvent(QMouseEvent *e) override;
 };

@@ -1,0 +1,205 @@
+// In-process figures of the program's own work, in wall time:
+//   QT_QPA_PLATFORM=offscreen bench/bench_ombo [QtTest options]
+// and one start-up, for callgrind:
+//   QT_QPA_PLATFORM=offscreen bench/bench_ombo --startup <folder holding ombo.mdb>
+// The figures run on a 366-row almanac written in a temporary folder, with a
+// desktop that answers 6 December 2026 and records any box instead of
+// showing it.
+#include "AlmanacFixture.h"
+#include "FakePlatform.h"
+#include "FirstPaint.h"
+#include "app/Module1.h"
+#include "app/Windows.h"
+#include "calendar/NomDuJour.h"
+#include "store/AlmanacModel.h"
+#include "store/RecordSource.h"
+#include "store/TroisJours.h"
+#include "ui/DataGrid.h"
+#include "ui/Form1.h"
+#include "ui/Form2.h"
+#include "ui/TabStrip.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+const QDate kToday(2026, 12, 6);
+
+Form2 &f2() { return *Windows::form2(); }
+DataGrid *grid() { return f2().findChild<DataGrid *>(QStringLiteral("DataGrid1")); }
+QLabel *label() { return f2().findChild<QLabel *>(QStringLiteral("Label1")); }
+TabStrip *tabs() { return f2().findChild<TabStrip *>(QStringLiteral("TabStrip1")); }
+
+void settle()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void clickTab(int position)
+{
+    QTest::mouseClick(tabs(), Qt::LeftButton, {}, tabs()->tabRect(position - 1).center());
+}
+
+void unloadAll()
+{
+    Windows::unloadForm1();
+    Windows::unloadForm2();
+    settle();
+}
+
+// One start-up as the program does it, up to the update window's first
+// paint; then the windows go. Returns the process's exit status.
+int startupOnce(const QString &folder)
+{
+    FakePlatform desktop;
+    desktop.date = QDate::currentDate();
+    desktop.folder = folder;
+    FirstPaint paint(QStringLiteral("Form2"));
+    Windows::start();
+    const bool painted = paint.wait();
+    QCoreApplication::processEvents();
+    unloadAll();
+    for (const FakePlatform::Box &b : desktop.boxes)
+        qWarning("box: %s", qPrintable(b.text));
+    if (!painted)
+        qWarning("the update window was never painted");
+    return painted && desktop.events.isEmpty() ? 0 : 1;
+}
+}  // namespace
+
+class BenchOmbo : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    FakePlatform *m_desktop = nullptr;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        QVERIFY(ecrireAlmanach(m_dir.filePath(QStringLiteral("ombo.mdb")), anneeComplete()));
+    }
+    void init()
+    {
+        Module1::effacer();
+        m_desktop = new FakePlatform;
+        m_desktop->date = kToday;
+        m_desktop->folder = m_dir.path();
+    }
+    void cleanup()
+    {
+        unloadAll();
+        QVERIFY2(m_desktop->events.isEmpty(), qPrintable(m_desktop->events.join(QLatin1Char(' '))));
+        delete m_desktop;
+    }
+
+    // Opens the file, reads the table and copies yesterday's, today's and
+    // tomorrow's texts.
+    void extractionTroisJours()
+    {
+        RecordSource source;
+        QBENCHMARK {
+            extraireTroisJours(source, m_dir.path());
+        }
+        QCOMPARE(Module1::JourEv1, QStringLiteral("A 06/12"));
+        QCOMPARE(Module1::HierEv2, QStringLiteral("B 05/12"));
+        QCOMPARE(Module1::DemainEv1, QStringLiteral("A 07/12"));
+        QCOMPARE(source.currentRow(), 340);
+    }
+
+    // Windows::start() up to the first paint of the update window. Each
+    // round also unloads the window, so that the next one starts afresh.
+    void startJusquAuPremierDessin()
+    {
+        FirstPaint paint(QStringLiteral("Form2"));
+        QBENCHMARK {
+            paint.reset();
+            Windows::start();
+            QVERIFY(paint.wait());
+            Windows::unloadForm2();
+            settle();
+        }
+    }
+
+    // Tab "Retour Message", greeting window painted, menu "Mise à Jour",
+    // update window painted again.
+    void allerRetourAccueil()
+    {
+        Windows::start();
+        FirstPaint accueil(QStringLiteral("Form1")), miseAJour(QStringLiteral("Form2"));
+        QVERIFY(miseAJour.wait());
+        QBENCHMARK {
+            accueil.reset();
+            clickTab(1);
+            settle();
+            QVERIFY(accueil.wait());
+            miseAJour.reset();
+            Windows::form1()->findChild<QAction *>(QStringLiteral("mnMiseAJour"))->trigger();
+            settle();
+            QVERIFY(miseAJour.wait());
+        }
+        QVERIFY(Windows::form2()->isVisible());
+        QCOMPARE(label()->text(), QStringLiteral("   Dimanche  06/12"));
+    }
+
+    // One row down with the keyboard, the label following and the window
+    // repainted; from the last row, Home goes back to the first.
+    void uneLigne()
+    {
+        Windows::start();
+        QCoreApplication::processEvents();
+        DataGrid *g = grid();
+        QBENCHMARK {
+            QTest::keyClick(g, g->currentIndex().row() == 365 ? Qt::Key_Home : Qt::Key_Down);
+            QCoreApplication::processEvents();
+        }
+        const QString date = f2().source()->fieldValue(QStringLiteral("Date")).toString();
+        QVERIFY(label()->text().endsWith(QStringLiteral("  ") + date));
+    }
+
+    // The whole table, from the first row to the last (365 moves).
+    void lesTroisCentSoixanteSixLignes()
+    {
+        Windows::start();
+        QCoreApplication::processEvents();
+        DataGrid *g = grid();
+        QStringList vus;
+        QBENCHMARK {
+            vus.clear();
+            QTest::keyClick(g, Qt::Key_Home);
+            vus << label()->text();
+            for (int i = 1; i < 366; ++i) {
+                QTest::keyClick(g, Qt::Key_Down);
+                QCoreApplication::processEvents();
+                vus << label()->text();
+            }
+        }
+        QCOMPARE(vus.size(), 366);
+        QCOMPARE(vus.first(), QStringLiteral("   Jeudi  01/01"));
+        QCOMPARE(vus.last(), QStringLiteral("   Jeudi  31/12"));
+    }
+
+    void nomDuJour()
+    {
+        QString nom;
+        QBENCHMARK {
+            nom = nomDuJourEn(u"06/12", 2026);
+        }
+        QCOMPARE(nom, QStringLiteral("Dimanche"));
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    if (argc == 3 && qstrcmp(argv[1], "--startup") == 0)
+        return startupOnce(QString::fromLocal8Bit(argv[2]));
+    BenchOmbo bench;
+    return QTest::qExec(&bench, argc, argv);
+}
+
+#include "bench_ombo.moc"
