@@ -7,6 +7,36 @@
 #include <QSqlField>
 #include <QSqlQuery>
 
+namespace {
+const QLatin1String kId("id");
+
+// A column name as SQL text. The names come from the file itself, so any
+// double quote in them is doubled.
+QString identifiant(QString name)
+{
+    return QLatin1Char('"') + name.replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+}
+
+// The same fields with the same values and types (a Null equals only a Null).
+bool memesValeurs(const QSqlRecord &a, const QSqlRecord &b)
+{
+    if (a.isEmpty() || a.count() != b.count())
+        return false;
+    for (int c = 0; c < a.count(); ++c) {
+        const QVariant x = a.value(c), y = b.value(c);
+        if (x.isNull() != y.isNull() || x.metaType() != y.metaType() || x != y)
+            return false;
+    }
+    return true;
+}
+
+QSqlError rangeeModifiee()
+{
+    return QSqlError(QStringLiteral("row changed by another copy"), QString(),
+                     QSqlError::TransactionError, QString::number(Err::RowChanged));
+}
+}  // namespace
+
 AlmanacModel::AlmanacModel(QObject *parent, const QSqlDatabase &db)
     : QSqlTableModel(parent, db)
 {
@@ -16,9 +46,20 @@ AlmanacModel::AlmanacModel(QObject *parent, const QSqlDatabase &db)
 Qt::ItemFlags AlmanacModel::flags(const QModelIndex &index) const
 {
     Qt::ItemFlags f = QSqlTableModel::flags(index);
-    if (index.column() == fieldIndex(QStringLiteral("Date")) || index.column() == fieldIndex(QStringLiteral("id")))
+    if (index.column() == fieldIndex(QStringLiteral("Date")) || index.column() == fieldIndex(kId))
         f &= ~Qt::ItemIsEditable;
     return f;
+}
+
+QVariant AlmanacModel::data(const QModelIndex &index, int role) const
+{
+    QVariant v = QSqlTableModel::data(index, role);
+    if (role == Qt::DisplayRole && v.typeId() == QMetaType::QString) {
+        const QString text = v.toString();
+        if (text.size() > kAffichageMax)
+            return QVariant(text.left(kAffichageMax) + QChar(0x2026));
+    }
+    return v;
 }
 
 QVariant AlmanacModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -38,14 +79,21 @@ QSqlRecord AlmanacModel::lire(int row) const
 
 bool AlmanacModel::select()
 {
-    const bool ok = QSqlTableModel::select();
-    // Read every row now: an unfinished read would keep the file locked.
-    while (canFetchMore())
-        fetchMore();
     m_lu.clear();
-    m_lu.reserve(rowCount());
-    for (int row = 0; row < rowCount(); ++row)
-        m_lu.append(lire(row));
+    bool ok = QSqlTableModel::select();
+    // Read every row now: an unfinished read would keep the file locked.
+    while (ok && canFetchMore())
+        fetchMore();
+    if (ok && query().lastError().isValid()) {
+        // A page that cannot be read past the first rows.
+        setLastError(query().lastError());
+        ok = false;
+    }
+    if (ok) {
+        m_lu.reserve(rowCount());
+        for (int row = 0; row < rowCount(); ++row)
+            m_lu.append(lire(row));
+    }
     return ok;
 }
 
@@ -67,47 +115,73 @@ bool AlmanacModel::submit()
     return ok;
 }
 
+bool AlmanacModel::stocke(const QVariant &id, QSqlRecord *out)
+{
+    QSqlQuery q(database());
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT * FROM %1 WHERE id = ?").arg(Schema::kTable));
+    q.addBindValue(id);
+    if (!q.exec()) {
+        setLastError(q.lastError());
+        return false;
+    }
+    *out = q.next() ? q.record() : QSqlRecord();
+    if (q.lastError().isValid()) {
+        setLastError(q.lastError());
+        return false;
+    }
+    return true;
+}
+
 bool AlmanacModel::updateRowInTable(int row, const QSqlRecord &values)
 {
     if (row < 0 || row >= m_lu.size())
         return false;
-    const QSqlRecord &lu = m_lu[row];
     QStringList sets;
     QVariantList bound;
     for (int c = 0; c < values.count(); ++c) {
-        if (values.isGenerated(c) && values.fieldName(c) != QLatin1String("id")) {
-            sets << QLatin1Char('"') + values.fieldName(c) + QStringLiteral("\" = ?");
+        if (values.isGenerated(c) && values.fieldName(c) != kId) {
+            sets << identifiant(values.fieldName(c)) + QStringLiteral(" = ?");
             bound << values.value(c);
         }
     }
     if (sets.isEmpty())
         return true;
+    const QVariant id = m_lu[row].value(kId);
+    bound << id;
 
-    // Optimistic locking: the row must still hold every value we read.
-    QStringList where{QStringLiteral("id = ?")};
-    bound << lu.value(QStringLiteral("id"));
-    for (int c = 0; c < lu.count(); ++c) {
-        if (lu.fieldName(c) == QLatin1String("id"))
-            continue;
-        where << QLatin1Char('"') + lu.fieldName(c) + QStringLiteral("\" IS ?");
-        bound << lu.value(c);
-    }
-    QSqlQuery q(database());
-    q.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE %3")
-                  .arg(Schema::kTable, sets.join(QStringLiteral(", ")),
-                       where.join(QStringLiteral(" AND "))));
-    for (const QVariant &v : bound)
-        q.addBindValue(v);
-    if (!q.exec()) {
+    QSqlDatabase db = database();
+    QSqlQuery q(db);
+    // The check and the write in one transaction that no other writer can
+    // enter: the row must still hold exactly what we read.
+    if (!q.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
         setLastError(q.lastError());
         return false;
     }
-    if (q.numRowsAffected() != 1) {
-        setLastError(QSqlError(QStringLiteral("row changed by another copy"), QString(),
-                               QSqlError::TransactionError, QString::number(Err::RowChanged)));
+    auto abandon = [&](const QSqlError &e) {
+        setLastError(e);
+        q.finish();
+        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
         return false;
-    }
-    return true;
+    };
+    // Read back through the same conversions as the model's own reading, so
+    // that texts that are no valid UTF-8 compare equal while unchanged.
+    QSqlRecord stocke;
+    if (!this->stocke(id, &stocke))
+        return abandon(lastError());
+    if (!memesValeurs(stocke, m_lu[row]))
+        return abandon(rangeeModifiee());
+    q.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE id = ?")
+                  .arg(Schema::kTable, sets.join(QStringLiteral(", "))));
+    for (const QVariant &v : bound)
+        q.addBindValue(v);
+    if (!q.exec())
+        return abandon(q.lastError());
+    if (q.numRowsAffected() != 1)
+        return abandon(rangeeModifiee());
+    if (!q.exec(QStringLiteral("COMMIT")))
+        return abandon(q.lastError());
+    return true;  // the model reads the row again (selectRow)
 }
 
 bool AlmanacModel::insertRowIntoTable(const QSqlRecord &)

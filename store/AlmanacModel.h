@@ -16,6 +16,11 @@ public:
     AlmanacModel(QObject *parent, const QSqlDatabase &db);
 
     Qt::ItemFlags flags(const QModelIndex &index) const override;
+    // Shown in a cell: the start of a long text only (a cell shows a few
+    // dozen characters, and laying out a huge text at each paint stalls the
+    // grid). The edit role keeps the whole text.
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    static constexpr int kAffichageMax = 1000;
     // Rows carry no numbers: the table is addressed by its day keys.
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     bool select() override;
@@ -33,6 +38,9 @@ protected:
 
 private:
     QSqlRecord lire(int row) const;
+    // The stored row whose key is `id`; an empty record when there is none.
+    // False with lastError() set when the file cannot be read.
+    bool stocke(const QVariant &id, QSqlRecord *out);
 
     QList<QSqlRecord> m_lu;  // each row as last read from the file
 };

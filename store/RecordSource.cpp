@@ -4,11 +4,16 @@
 #include "store/Schema.h"
 #include "store/SqlErrors.h"
 
+#include <QFile>
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QSqlRecord>
+#include <QDir>
 #include <QUrl>
+
+#include <sys/stat.h>
 
 namespace {
 const QLatin1String kSourceKey("Data Source=");
@@ -20,6 +25,21 @@ OmboError aucunEnregistrement()
 }
 
 int g_connections = 0;
+
+bool identite(const QString &path, quint64 *device, quint64 *inode)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return false;
+    *device = st.st_dev;
+    *inode = st.st_ino;
+    return true;
+}
+
+QSqlError erreurSqlite(int code, const QString &text)
+{
+    return QSqlError(text, text, QSqlError::StatementError, QString::number(code));
+}
 }  // namespace
 
 RecordSource::RecordSource(QObject *parent)
@@ -28,7 +48,7 @@ RecordSource::RecordSource(QObject *parent)
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
     m_model = new AlmanacModel(this, db);
     connect(m_model, &AlmanacModel::writeFailed, this,
-            [this](const QSqlError &e) { emit writeFailed(erreur(e)); });
+            [this](const QSqlError &e) { emit writeFailed(erreurEcriture(e)); });
 }
 
 RecordSource::~RecordSource()
@@ -46,7 +66,25 @@ void RecordSource::setConnectionString(const QString &text)
 
 QString RecordSource::fichier() const
 {
-    for (const QString &part : m_connection.split(QLatin1Char(';')))
+    // Parts are separated by ';'; a value in double quotes may hold ';' and
+    // doubles its own quotes.
+    QStringList parts{QString()};
+    bool quoted = false;
+    const QString &s = m_connection;
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const QChar c = s[i];
+        if (c == u'"' && quoted && i + 1 < s.size() && s[i + 1] == u'"') {
+            parts.last() += c;
+            ++i;
+        } else if (c == u'"') {
+            quoted = !quoted;
+        } else if (c == u';' && !quoted) {
+            parts << QString();
+        } else {
+            parts.last() += c;
+        }
+    }
+    for (const QString &part : parts)
         if (part.trimmed().startsWith(kSourceKey, Qt::CaseInsensitive))
             return part.trimmed().mid(kSourceKey.size());
     return QString();
@@ -55,6 +93,45 @@ QString RecordSource::fichier() const
 OmboError RecordSource::erreur(const QSqlError &e) const
 {
     return erreurBase(e, fichier());
+}
+
+OmboError RecordSource::erreurEcriture(const QSqlError &e) const
+{
+    quint64 device = 0, inode = 0;
+    const bool remplace = !identite(fichier(), &device, &inode) || device != m_device || inode != m_inode;
+    return ::erreurEcriture(e, fichier(), remplace);
+}
+
+// Throws unless the open file is a sound almanac: a database, undamaged,
+// with the table and the three columns the program reads.
+void RecordSource::verifierFichier(QSqlDatabase &db)
+{
+    QSqlQuery check(db);
+    check.setForwardOnly(true);
+    // The first real read tells a database from any other file.
+    if (!check.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")))
+        throw erreur(check.lastError());
+    // A damaged file is refused before anything is shown or written.
+    if (!check.exec(QStringLiteral("PRAGMA quick_check(1)")))
+        throw erreur(check.lastError());
+    if (!check.next() || check.value(0).toString() != QLatin1String("ok"))
+        throw erreur(erreurSqlite(11, QStringLiteral("database disk image is malformed")));
+    // Changes go through a rollback journal, each on disk before the write returns.
+    check.exec(QStringLiteral("PRAGMA journal_mode = DELETE"));
+    if (!check.exec(QStringLiteral("PRAGMA synchronous = FULL")))
+        throw erreur(check.lastError());
+    check.finish();
+
+    const QStringList colonnes{QStringLiteral("Date"), QStringLiteral("Evenement1"),
+                               QStringLiteral("Evenement2")};
+    const QSqlRecord r = db.record(Schema::kTable);
+    if (r.isEmpty())
+        throw erreur(erreurSqlite(1, QStringLiteral("no such table: ") + Schema::kTable));
+    for (const QString &c : colonnes)
+        if (r.indexOf(c) < 0)
+            throw OmboError(1, QStringLiteral("La colonne « %1 » manque à la table Evenements du "
+                                              "fichier d'almanach « %2 ».")
+                                   .arg(c, QDir::toNativeSeparators(fichier())));
 }
 
 void RecordSource::refresh()
@@ -72,24 +149,21 @@ void RecordSource::refresh()
                        + QStringLiteral("?mode=rw"));
     if (!db.open())
         throw erreur(db.lastError());
-    // The first real read tells a database from any other file.
-    QSqlQuery check(db);
-    if (!check.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))
-        || !check.exec(QStringLiteral("PRAGMA synchronous = FULL"))) {
-        const QSqlError e = check.lastError();
+    try {
+        verifierFichier(db);
+    } catch (const OmboError &) {
         db.close();
-        throw erreur(e);
+        throw;
     }
-    check.finish();
+    if (!identite(fichier(), &m_device, &m_inode))
+        m_device = m_inode = 0;
 
     m_model->setTable(Schema::kTable);
     m_model->setSort(m_model->fieldIndex(QStringLiteral("id")), Qt::AscendingOrder);
-    if (m_model->fieldIndex(QStringLiteral("Date")) < 0 || !m_model->select()) {
-        const QSqlError e = m_model->lastError().isValid()
-                                ? m_model->lastError()
-                                : QSqlError(QStringLiteral("no such table"), QStringLiteral("no such table"),
-                                            QSqlError::StatementError, QStringLiteral("1"));
+    if (!m_model->select()) {
+        const QSqlError e = m_model->lastError();
         m_model->clear();
+        db.close();
         throw erreur(e);
     }
     moveTo(m_model->rowCount() > 0 ? 0 : -1);
@@ -164,7 +238,7 @@ void RecordSource::followGrid(int row)
 void RecordSource::save()
 {
     if (m_model->isDirty() && !m_model->submitAll())
-        throw erreur(m_model->lastError());
+        throw erreurEcriture(m_model->lastError());
 }
 
 void RecordSource::moveTo(int row)

@@ -7,6 +7,7 @@
 #include <QVariant>
 
 class AlmanacModel;
+class QSqlDatabase;
 class QSqlError;
 
 // The almanac table opened from its file, with one current row that the
@@ -56,9 +57,13 @@ private:
     void moveTo(int row);
     void requireCurrent() const;
     OmboError erreur(const QSqlError &e) const;
+    OmboError erreurEcriture(const QSqlError &e) const;
+    void verifierFichier(QSqlDatabase &db);
 
     QString m_connection;
     QString m_connectionName;
     AlmanacModel *m_model = nullptr;
     int m_row = -1;
+    // The opened file's identity, to tell a file deleted or replaced since.
+    quint64 m_device = 0, m_inode = 0;
 };

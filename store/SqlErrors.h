@@ -8,3 +8,8 @@
 // busy, 8 read-only, 14 cannot open, 26 not a database...) with a French
 // description that names the file.
 OmboError erreurBase(const QSqlError &error, const QString &fichier);
+
+// What a write that failed tells: why, when the file shows it, and that the
+// edit was not recorded. `remplace` says the file was deleted or replaced
+// since it was opened.
+OmboError erreurEcriture(const QSqlError &error, const QString &fichier, bool remplace);

@@ -12,6 +12,15 @@ QString texteDuChamp(const RecordSource &source, const QString &champ)
     return v.isNull() ? QString() : v.toString();
 }
 
+// The almanac's path as a connection string value: quoted when it holds
+// what would end or bend it.
+QString valeurConnexion(QString path)
+{
+    if (!path.contains(QLatin1Char(';')) && !path.contains(QLatin1Char('"')) && path.trimmed() == path)
+        return path;
+    return QLatin1Char('"') + path.replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+}
+
 void deplacer(RecordSource &source, int pas)
 {
     source.setAbsolutePosition(source.absolutePosition() + pas);
@@ -27,7 +36,8 @@ void extraireTroisJours(RecordSource &source, const QString &dossierProgramme)
 
     TextesDuJour();
 
-    source.setConnectionString(QStringLiteral("Data Source=") + Chemin + QStringLiteral("ombo.mdb"));
+    source.setConnectionString(QStringLiteral("Data Source=")
+                               + valeurConnexion(Chemin + QStringLiteral("ombo.mdb")));
     source.refresh();
     source.find(QStringLiteral("Date=(") + JourCle + QLatin1Char(')'));
 

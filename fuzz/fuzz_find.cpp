@@ -1,0 +1,110 @@
+// The record search: any criterion, from any row, on a small almanac. It
+// moves to a row whose field holds exactly the wanted text, or to no row, or
+// throws OmboError 3001 / 3021; it never writes to the file.
+#include "app/OmboError.h"
+#include "store/AlmanacModel.h"
+#include "store/RecordSource.h"
+#include "store/Schema.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+QCoreApplication *g_app = nullptr;
+QTemporaryDir *g_dir = nullptr;
+RecordSource *g_source = nullptr;
+QByteArray g_avant;
+
+QString chemin() { return g_dir->filePath(QStringLiteral("ombo.mdb")); }
+
+// 40 rows with odd keys and texts, some Null, some repeated.
+void creer()
+{
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("graine"));
+        db.setDatabaseName(chemin());
+        db.open();
+        QSqlQuery q(db);
+        q.exec(Schema::kCreate);
+        q.prepare(QStringLiteral("INSERT INTO Evenements (Date, Evenement1, Evenement2) VALUES (?, ?, ?)"));
+        const char *textes[] = {"05/01", "", "a)b", "=(x)", "Date=(05/01)", "é", "\n", " 05/01 ", "<b>", "05/01"};
+        for (int i = 0; i < 40; ++i) {
+            q.addBindValue(i % 7 == 3 ? QVariant(QMetaType::fromType<QString>())
+                                      : QVariant(QString::fromUtf8(textes[i % 10])));
+            q.addBindValue(QStringLiteral("A %1").arg(i % 13));
+            q.addBindValue(QString::fromUtf8(textes[(i * 3) % 10]));
+            q.exec();
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("graine"));
+}
+
+QByteArray contenu()
+{
+    QFile f(chemin());
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
+{
+    g_app = new QCoreApplication(*argc, *argv);
+    g_dir = new QTemporaryDir;
+    creer();
+    g_avant = contenu();
+    g_source = new RecordSource;
+    g_source->setConnectionString(QStringLiteral("Data Source=") + chemin());
+    g_source->refresh();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    if (size < 1)
+        return 0;
+    RecordSource &s = *g_source;
+    AlmanacModel *m = s.model();
+    const int rows = m->rowCount();
+    // The first byte picks the starting row, past the end included.
+    const int depart = data[0] % (rows + 2);
+    const QString criterion = QString::fromUtf8(reinterpret_cast<const char *>(data + 1), qsizetype(size - 1));
+    try {
+        s.moveFirst();
+        if (depart > 0)
+            s.setAbsolutePosition(depart);
+    } catch (const OmboError &e) {
+        if (e.number() != Err::BadArgument)
+            std::abort();
+    }
+    const int avant = s.currentRow();
+    try {
+        s.find(criterion);
+    } catch (const OmboError &e) {
+        if (e.number() != Err::BadArgument && e.number() != Err::NoCurrentRecord)
+            std::abort();
+        return 0;
+    }
+    const int row = s.currentRow();
+    if (row >= 0) {
+        // Found at or after the start, on a row whose field holds the text.
+        static const QRegularExpression form(QStringLiteral("^\\s*(\\w+)\\s*=\\s*\\((.*)\\)\\s*$"),
+                                             QRegularExpression::DotMatchesEverythingOption);
+        const QRegularExpressionMatch match = form.match(criterion);
+        if (!match.hasMatch() || row < avant || row >= rows)
+            std::abort();
+        const QVariant v = s.fieldValue(match.captured(1));
+        if (v.isNull() || v.toString() != match.captured(2))
+            std::abort();
+    }
+    if (size % 64 == 0 && contenu() != g_avant)
+        std::abort();
+    return 0;
+}

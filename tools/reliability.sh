@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# Reliability checks beyond the ordinary tests:
+#   1. the tests built with AddressSanitizer and UndefinedBehaviorSanitizer;
+#   2. clang-tidy on the program's code, with the checked-in .clang-tidy;
+#   3. short libFuzzer runs on the day-key weekday and the record search.
+# Exits non-zero at the first failure. OMBO_FUZZ_SECONDS sets each fuzz run's
+# length (30 by default).
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")/.." && pwd)
+cd "$here"
+jobs=$(nproc)
+fuzz_seconds=${OMBO_FUZZ_SECONDS:-30}
+
+pkgs=(cmake g++ ninja-build qt6-base-dev libqt6sql6-sqlite clang clang-tidy libclang-rt-14-dev sqlite3 util-linux)
+missing=()
+for p in "${pkgs[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo=sudo
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+step() { echo; echo "=== $* ($(date +%T))"; }
+
+# 1. Sanitized tests. Leak detection is off: Qt and fontconfig keep caches for
+# the life of the process that LeakSanitizer reports as leaks.
+step "ASan+UBSan build and tests"
+san="-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined"
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_EXPORT_COMPILE_COMMANDS=ON \
+  -DCMAKE_CXX_FLAGS="$san -O1" -DCMAKE_EXE_LINKER_FLAGS="$san" >/dev/null
+sanitized_tests=(tst_calendar tst_store tst_windows tst_hostile tst_crash)
+cmake --build build-asan -j "$jobs" --target "${sanitized_tests[@]}"
+regex="^($(IFS='|'; echo "${sanitized_tests[*]}"))\$"
+(cd build-asan &&
+  ASAN_OPTIONS=detect_leaks=0:abort_on_error=1:strict_string_checks=1 \
+  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  OMBO_KILLS=30 \
+  ctest --output-on-failure -j "$jobs" -R "$regex")
+
+# 2. clang-tidy, on the sanitized build's compile commands.
+step "clang-tidy"
+tidy_status=0
+ls app/*.cpp calendar/*.cpp store/*.cpp ui/*.cpp |
+  xargs -P "$jobs" -n 4 clang-tidy -p build-asan --quiet >build-asan/clang-tidy.log 2>&1 || tidy_status=$?
+grep -v -E '^[0-9]+ warnings? (and [0-9]+ errors? )?generated|^Suppressed [0-9]+ warnings|^Use -header-filter|^$' \
+  build-asan/clang-tidy.log || true
+if [ "$tidy_status" -ne 0 ] || grep -q -E '(warning|error):' build-asan/clang-tidy.log; then
+  echo "clang-tidy found problems" >&2
+  exit 1
+fi
+echo "clang-tidy: clean"
+
+# 3. Fuzzing, from the committed seeds; new inputs go to a scratch corpus.
+step "libFuzzer build"
+cmake -S fuzz -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build-fuzz -j "$jobs"
+for target in nomdujour find; do
+  step "fuzz_$target for ${fuzz_seconds}s"
+  work=build-fuzz/corpus-$target
+  mkdir -p "$work"
+  ASAN_OPTIONS=detect_leaks=0 QT_QPA_PLATFORM=offscreen \
+    build-fuzz/fuzz_$target -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=2048 \
+      -artifact_prefix=build-fuzz/crash-$target- -print_final_stats=1 \
+      "$work" "fuzz/corpus/$target" 2>&1 | tail -12
+done
+
+step "reliability checks passed"
