@@ -1,6 +1,9 @@
 #pragma once
 
+#include "app/OmboError.h"
+#include "store/RecordSource.h"
 #include "store/Schema.h"
+#include "store/TroisJours.h"
 
 #include <QDate>
 #include <QSqlDatabase>
@@ -68,4 +71,16 @@ inline QVariant lireChamp(const QString &path, int id, const QString &champ)
     }
     QSqlDatabase::removeDatabase(QStringLiteral("lecture"));
     return v;
+}
+
+// Runs the load as the update window does: the extraction, and its report.
+inline bool charger(RecordSource &source, const QString &dossier)
+{
+    try {
+        extraireTroisJours(source, dossier);
+        return true;
+    } catch (const OmboError &e) {
+        signalerEchecChargement(e);
+        return false;
+    }
 }

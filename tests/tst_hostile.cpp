@@ -30,17 +30,6 @@
 namespace {
 const QString kNull = QString();
 
-bool charger(RecordSource &source, const QString &dossier)
-{
-    try {
-        extraireTroisJours(source, dossier);
-        return true;
-    } catch (const OmboError &e) {
-        signalerEchecChargement(e);
-        return false;
-    }
-}
-
 // Runs raw SQL on `path` through a connection of its own.
 bool executer(const QString &path, const QStringList &statements)
 {

@@ -10,18 +10,6 @@
 #include <QtTest>
 
 namespace {
-// Runs the load as the update window does: extraction, and its report.
-bool charger(RecordSource &source, const QString &dossier)
-{
-    try {
-        extraireTroisJours(source, dossier);
-        return true;
-    } catch (const OmboError &e) {
-        signalerEchecChargement(e);
-        return false;
-    }
-}
-
 QStringList sixTextes()
 {
     using namespace Module1;

@@ -21,17 +21,7 @@ test_pkgs=(sqlite3 desktop-file-utils appstream)
 pkgs=("${build_pkgs[@]}")
 if [ "$mode" = run ]; then pkgs+=("${run_pkgs[@]}"); else pkgs+=("${test_pkgs[@]}"); fi
 
-missing=()
-for p in "${pkgs[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo=sudo
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+"$here/tools/install-missing.sh" "${pkgs[@]}"
 
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$build" -j "$(nproc)"

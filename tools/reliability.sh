@@ -13,17 +13,7 @@ jobs=$(nproc)
 fuzz_seconds=${OMBO_FUZZ_SECONDS:-30}
 
 pkgs=(cmake g++ ninja-build qt6-base-dev libqt6sql6-sqlite clang clang-tidy libclang-rt-14-dev sqlite3 util-linux)
-missing=()
-for p in "${pkgs[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo=sudo
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+tools/install-missing.sh "${pkgs[@]}"
 
 step() { echo; echo "=== $* ($(date +%T))"; }
 
