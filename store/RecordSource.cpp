@@ -4,13 +4,13 @@
 #include "store/Schema.h"
 #include "store/SqlErrors.h"
 
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <QDir>
 #include <QUrl>
 
 #include <sys/stat.h>

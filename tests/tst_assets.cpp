@@ -50,20 +50,6 @@ int countTint(const QImage &img, Tint t, QRect area = {})
     return n;
 }
 
-// Column where the pixels of a tint are centred.
-double centreOfTint(const QImage &img, Tint t)
-{
-    double sum = 0;
-    int n = 0;
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
-            if (tintOf(img.pixel(x, y)) == t) {
-                sum += x;
-                ++n;
-            }
-    return n ? sum / n : -1;
-}
-
 const QStringList kTabs = {"image1", "image2", "image3", "image4", "image5", "image6"};
 
 }  // namespace
@@ -226,97 +212,6 @@ private slots:
             for (int x = n / 4; x < n * 3 / 4; ++x)
                 white += QColor(img.pixel(x, y)).lightness() > 235;
         QVERIFY2(white >= n * n / 24, qPrintable(QString::number(white)));
-    }
-
-    void bulbIsYellowAndBubbleIsWhiteWithBlue_data()
-    {
-        QTest::addColumn<QString>("suffix");
-        QTest::newRow("16") << QString();
-        QTest::newRow("32") << QStringLiteral("_32");
-    }
-    void bulbIsYellowAndBubbleIsWhiteWithBlue()
-    {
-        QFETCH(QString, suffix);
-        const QImage bulb(":/images/image2" + suffix + ".png");
-        const int n = bulb.width();
-        QVERIFY(countTint(bulb, Tint::Yellow) > n * n / 5);
-        // Glass at the top, base underneath.
-        QVERIFY(countTint(bulb, Tint::Yellow, QRect(0, 0, n, n / 2)) > countTint(bulb, Tint::Yellow, QRect(0, n * 3 / 4, n, n / 4)));
-
-        const QImage bubble(":/images/image5" + suffix + ".png");
-        QVERIFY(countTint(bubble, Tint::Blue) > 0);
-        int white = 0;
-        for (int y = 0; y < n; ++y)
-            for (int x = 0; x < n; ++x)
-                white += QColor::fromRgba(bubble.pixel(x, y)).alpha() == 255 && QColor(bubble.pixel(x, y)).lightness() > 220;
-        QVERIFY(white > n * n / 4);
-    }
-
-    void greetingIconIsANoteSheet_data()
-    {
-        QTest::addColumn<QString>("path");
-        QTest::newRow("32") << ":/images/accueil.png";
-        QTest::newRow("16") << ":/images/accueil16.png";
-        for (int s : {16, 32, 48, 64, 128, 256})
-            QTest::addRow("application %d", s) << QStringLiteral(":/images/ombrelune-%1.png").arg(s);
-    }
-    void greetingIconIsANoteSheet()
-    {
-        QFETCH(QString, path);
-        const QImage img(path);
-        const int n = img.width();
-        // Red heading in the top third, none lower down.
-        QVERIFY(countTint(img, Tint::Red, QRect(0, 0, n, n / 3)) >= n / 2);
-        QCOMPARE(countTint(img, Tint::Red, QRect(0, n / 2, n, n / 2)), 0);
-        int white = 0;
-        for (int y = 0; y < n; ++y)
-            for (int x = 0; x < n; ++x)
-                white += img.pixel(x, y) == qRgb(255, 255, 255);
-        QVERIFY(white > n * n / 4);
-    }
-
-    void applicationIconHasItsMoon()
-    {
-        for (int s : {16, 32, 48, 64, 128, 256}) {
-            const QImage icon(QStringLiteral(":/images/ombrelune-%1.png").arg(s));
-            // The crescent sits low on the right, in gold.
-            const QRect lowerRight(s / 2, s / 2, s / 2, s / 2);
-            QVERIFY2(countTint(icon, Tint::Yellow, lowerRight) + countTint(icon, Tint::Orange, lowerRight) >= s * s / 40,
-                     qPrintable(QString::number(s)));
-            QCOMPARE(countTint(icon, Tint::Yellow, QRect(0, 0, s, s / 3)), 0);
-            const QImage plain(QStringLiteral(":/images/accueil%1.png").arg(s == 16 ? "16" : ""));
-            if (s <= 32)
-                QCOMPARE(countTint(plain, Tint::Yellow), 0);
-        }
-    }
-
-    void pencilsStandYellowGreenRed_data()
-    {
-        QTest::addColumn<QString>("path");
-        QTest::newRow("32") << ":/images/miseajour.png";
-        QTest::newRow("16") << ":/images/miseajour16.png";
-    }
-    void pencilsStandYellowGreenRed()
-    {
-        QFETCH(QString, path);
-        const QImage img(path);
-        const double yellow = centreOfTint(img, Tint::Yellow), green = centreOfTint(img, Tint::Green),
-                     red = centreOfTint(img, Tint::Red);
-        QVERIFY(yellow >= 0 && green >= 0 && red >= 0);
-        QVERIFY(yellow < green);
-        QVERIFY(green < red);
-        // Upright: each colour runs most of the height.
-        const int n = img.height();
-        for (Tint t : {Tint::Yellow, Tint::Green, Tint::Red}) {
-            int top = n, bottom = -1;
-            for (int y = 0; y < n; ++y)
-                for (int x = 0; x < img.width(); ++x)
-                    if (tintOf(img.pixel(x, y)) == t) {
-                        top = std::min(top, y);
-                        bottom = std::max(bottom, y);
-                    }
-            QVERIFY(bottom - top >= n / 2);
-        }
     }
 };
 
