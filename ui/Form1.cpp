@@ -3,6 +3,7 @@
 #include "app/Module1.h"
 #include "app/Windows.h"
 #include "ui/HelpAbout.h"
+#include "ui/Look.h"
 #include "ui/Twips.h"
 
 #include <QCloseEvent>
@@ -32,28 +33,18 @@ private:
     const QImage &m_image;
 };
 
-QFont policeGreeting()
-{
-    QFont f;
-    f.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
-                   QStringLiteral("DejaVu Sans")});
-    f.setStyleHint(QFont::SansSerif, QFont::NoAntialias);
-    f.setPointSizeF(9.75);
-    f.setBold(true);
-    return f;
-}
 }  // namespace
 
 Form1::Form1(QWidget *parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                               | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      m_police(policeGreeting()), m_couleur(kBleu)
+      m_police(policeSansSerif(9.75, true)), m_couleur(kBleu)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Ombrelune - Accueil"));
-    QIcon icon(QStringLiteral(":/images/accueil.png"));
-    icon.addFile(QStringLiteral(":/images/accueil16.png"));
-    setWindowIcon(icon);
+    setWindowIcon(icone(QStringLiteral(":/images/accueil16.png"), QStringLiteral(":/images/accueil.png")));
+    // Drawn without smoothing, every letter is exactly blue or exactly red.
+    m_police.setStyleStrategy(QFont::NoAntialias);
 
     m_surface = new Surface(m_dessin, this);
     m_surface->setObjectName(QStringLiteral("surface"));

@@ -9,6 +9,7 @@
 #include "store/TroisJours.h"
 #include "ui/DataGrid.h"
 #include "ui/HelpAbout.h"
+#include "ui/Look.h"
 #include "ui/TabStrip.h"
 #include "ui/Twips.h"
 
@@ -32,15 +33,6 @@ const Tab kTabs[] = {
     {"  &Quitter  ", "Quitter le Programme.", 1},
 };
 
-QFont policeFenetre()
-{
-    QFont f;
-    f.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
-                   QStringLiteral("DejaVu Sans")});
-    f.setStyleHint(QFont::SansSerif);
-    f.setPointSizeF(8.25);
-    return f;
-}
 }  // namespace
 
 Form2::Form2(QWidget *parent)
@@ -50,7 +42,7 @@ Form2::Form2(QWidget *parent)
 {
     // The window's font before its controls: they are made and measured in
     // it once, never first in the default font.
-    setFont(policeFenetre());
+    setFont(policeSansSerif(8.25));
     TabStrip1 = new TabStrip(this);
     DataGrid1Caption = new QLabel(QStringLiteral("Ombrelune"), this);
     DataGrid1 = new DataGrid(this);
@@ -59,16 +51,12 @@ Form2::Form2(QWidget *parent)
 
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Mise à jour de l'Ombrelune - Valdric V 2.0"));
-    QIcon icon(QStringLiteral(":/images/miseajour.png"));
-    icon.addFile(QStringLiteral(":/images/miseajour16.png"));
-    setWindowIcon(icon);
+    setWindowIcon(icone(QStringLiteral(":/images/miseajour16.png"), QStringLiteral(":/images/miseajour.png")));
     setFixedSize(twips(6420), twips(3705));
 
-    for (int i = 1; i <= 6; ++i) {
-        QIcon picture(QStringLiteral(":/images/image%1.png").arg(i));
-        picture.addFile(QStringLiteral(":/images/image%1_32.png").arg(i));
-        ImageList1 << picture;
-    }
+    for (int i = 1; i <= 6; ++i)
+        ImageList1 << icone(QStringLiteral(":/images/image%1.png").arg(i),
+                            QStringLiteral(":/images/image%1_32.png").arg(i), true);
     buildTabs();
     buildGrid();
 
