@@ -6,6 +6,7 @@
 #include "store/TroisJours.h"
 
 #include <QDate>
+#include <QFile>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
@@ -83,4 +84,16 @@ inline bool charger(RecordSource &source, const QString &dossier)
         signalerEchecChargement(e);
         return false;
     }
+}
+
+inline QByteArray lireFichier(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+inline bool ecrireFichier(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }

@@ -1,3 +1,4 @@
+#include "AlmanacFixture.h"
 #include "data/AlmanacFile.h"
 #include "store/Schema.h"
 
@@ -18,23 +19,11 @@ QStringList calendarKeys()
     return keys;
 }
 
-QByteArray fileBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
 
 // The shipped file, one entry a line, without the final newline.
 QList<QByteArray> shippedLines()
 {
-    QList<QByteArray> lines = fileBytes(QStringLiteral(ALMANAC_TSV)).split('\n');
+    QList<QByteArray> lines = lireFichier(QStringLiteral(ALMANAC_TSV)).split('\n');
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
     return lines;
@@ -137,13 +126,13 @@ private slots:
             }
             QSqlDatabase::removeDatabase(QStringLiteral("edit"));
         } else {
-            writeBytes(target, before);
+            QVERIFY(ecrireFichier(target, before));
         }
-        const QByteArray bytes = fileBytes(target);
+        const QByteArray bytes = lireFichier(target);
         QVERIFY(!before.isEmpty() || bytes.contains("Mon anniversaire"));
 
         QCOMPARE(AlmanacFile::build(tsv, target, &message), AlmanacFile::Outcome::AlreadyThere);
-        QCOMPARE(fileBytes(target), bytes);
+        QCOMPARE(lireFichier(target), bytes);
         QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("ombo.mdb")});
     }
 
@@ -191,7 +180,7 @@ private slots:
         QFETCH(QString, says);
         QTemporaryDir dir;
         const QString tsvPath = dir.filePath(QStringLiteral("almanac.tsv"));
-        writeBytes(tsvPath, tsv);
+        QVERIFY(ecrireFichier(tsvPath, tsv));
         QString message;
         QCOMPARE(AlmanacFile::build(tsvPath, dir.filePath(QStringLiteral("ombo.mdb")), &message),
                  AlmanacFile::Outcome::Failed);
@@ -229,11 +218,11 @@ private slots:
         if (status == 1)
             QVERIFY(!p.readAllStandardError().isEmpty());
         if (made) {  // a second run keeps the file and still succeeds
-            const QByteArray bytes = fileBytes(dir.filePath(QStringLiteral("ombo.mdb")));
+            const QByteArray bytes = lireFichier(dir.filePath(QStringLiteral("ombo.mdb")));
             p.start(QStringLiteral(MKALMANAC), args);
             QVERIFY(p.waitForFinished());
             QCOMPARE(p.exitCode(), 0);
-            QCOMPARE(fileBytes(dir.filePath(QStringLiteral("ombo.mdb"))), bytes);
+            QCOMPARE(lireFichier(dir.filePath(QStringLiteral("ombo.mdb"))), bytes);
         }
     }
 };

@@ -50,18 +50,6 @@ bool executer(const QString &path, const QStringList &statements)
     return ok;
 }
 
-QByteArray lireFichier(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool ecrireFichier(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
-
 // A second connection that keeps a lock on the file until it is destroyed.
 class Verrou
 {
