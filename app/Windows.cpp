@@ -98,7 +98,7 @@ void unloadForm2()
 void end()
 {
     if (g_form2)
-        g_form2->saveBeforeEnd();
+        g_form2->savePending();
     platform().endProgram();
 }
 

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEvent>
+#include <QStringList>
 #include <QWidget>
 
 // Watches the whole application for the first paint of a top-level window
@@ -42,4 +43,22 @@ protected:
 private:
     QString m_name;
     bool m_painted = false;
+};
+
+// A floor program's command line: "[--once] [folder]"; the folder defaults to
+// the program's own, like ombo's.
+struct FloorArguments
+{
+    bool once = false;
+    QString folder = QCoreApplication::applicationDirPath();
+
+    FloorArguments()
+    {
+        for (const QString &a : QCoreApplication::arguments().mid(1)) {
+            if (a == QLatin1String("--once"))
+                once = true;
+            else if (!a.startsWith(QLatin1String("--")))
+                folder = a;
+        }
+    }
 };

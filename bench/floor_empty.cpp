@@ -12,12 +12,9 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    const QStringList args = app.arguments().mid(1);
-    const bool once = args.contains(QStringLiteral("--once"));
-    QString folder = QCoreApplication::applicationDirPath();
-    for (const QString &a : args)
-        if (!a.startsWith(QLatin1String("--")))
-            folder = a;
+    const FloorArguments args;
+    const bool once = args.once;
+    const QString folder = args.folder;
     if (!QFileInfo::exists(folder + QStringLiteral("/ombo.mdb")))
         qWarning("floor_empty: no ombo.mdb in %s", qPrintable(folder));
 

@@ -166,10 +166,10 @@ bool AlmanacModel::updateRowInTable(int row, const QSqlRecord &values)
     };
     // Read back through the same conversions as the model's own reading, so
     // that texts that are no valid UTF-8 compare equal while unchanged.
-    QSqlRecord stocke;
-    if (!this->stocke(id, &stocke))
+    QSqlRecord actuel;
+    if (!stocke(id, &actuel))
         return abandon(lastError());
-    if (!memesValeurs(stocke, m_lu[row]))
+    if (!memesValeurs(actuel, m_lu[row]))
         return abandon(rangeeModifiee());
     q.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE id = ?")
                   .arg(Schema::kTable, sets.join(QStringLiteral(", "))));

@@ -55,6 +55,17 @@ void typeInToday(const QString &text)
     editor->setText(text);
 }
 
+// Another copy of the program writes today's first text (row 05/01).
+void anotherCopyWritesToday(const QString &file, const QString &text)
+{
+    RecordSource other;
+    other.setConnectionString(QStringLiteral("Data Source=") + file);
+    other.refresh();
+    AlmanacModel *m = other.model();
+    QVERIFY(m->setData(m->index(4, m->fieldIndex("Evenement1")), text));
+    QVERIFY(m->submit());
+}
+
 // Pixels of exactly `colour` in the band of greeting line `n`, from x on.
 int pixelsOnLine(const Form1 &form, int n, QColor colour, qreal fromX = 0)
 {
@@ -250,14 +261,7 @@ private slots:
         QVERIFY(!Windows::form2());
         QVERIFY(Windows::form1()->isMinimized());
         // Another copy changes today's text; the next load reads it.
-        {
-            RecordSource other;
-            other.setConnectionString(QStringLiteral("Data Source=") + base());
-            other.refresh();
-            AlmanacModel *m = other.model();
-            QVERIFY(m->setData(m->index(4, m->fieldIndex("Evenement1")), QStringLiteral("relu")));
-            QVERIFY(m->submit());
-        }
+        anotherCopyWritesToday(base(), QStringLiteral("relu"));
         menu("mnMiseAJour");
         settle();
         QVERIFY(Windows::form2() && f2().isVisible());
@@ -336,14 +340,7 @@ private slots:
     {
         start();
         typeInToday(QStringLiteral("mien"));
-        {
-            RecordSource other;
-            other.setConnectionString(QStringLiteral("Data Source=") + base());
-            other.refresh();
-            AlmanacModel *m = other.model();
-            QVERIFY(m->setData(m->index(4, m->fieldIndex("Evenement1")), QStringLiteral("autre")));
-            QVERIFY(m->submit());
-        }
+        anotherCopyWritesToday(base(), QStringLiteral("autre"));
         clickTab(5);
         QCOMPARE(m_desktop->events, (QStringList{"box", "end"}));
         QVERIFY(m_desktop->boxes[0].text.startsWith(QStringLiteral("Erreur N° 3197 - ")));

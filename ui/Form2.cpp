@@ -180,11 +180,6 @@ void Form2::unload()
     Adodc1 = nullptr;
 }
 
-void Form2::saveBeforeEnd()
-{
-    savePending();
-}
-
 bool Form2::savePending()
 {
     if (!Adodc1)

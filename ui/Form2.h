@@ -26,7 +26,7 @@ public:
     // Writes the grid's pending edit and closes the almanac.
     void unload();
     // Writes the grid's pending edit; says so in a box when that fails.
-    void saveBeforeEnd();
+    bool savePending();
 
     bool wasShown() const { return m_shown; }
     RecordSource *source() const { return Adodc1; }
@@ -43,7 +43,6 @@ private:
     void TabStrip1_Click();
     void DataGrid1_KeyDown(int key);
     void syncGrid();
-    bool savePending();
 
     TabStrip *TabStrip1;
     QLabel *DataGrid1Caption;
