@@ -224,11 +224,23 @@ bool present(const QString &path)
     return info.exists() || info.isSymLink();
 }
 
+// Something that is there but is no almanac file to keep: a folder, a
+// device, a link that leads nowhere.
+bool notARegularFile(const QString &path)
+{
+    return present(path) && !QFileInfo(path).isFile();
+}
+
 }  // namespace
 
 Outcome build(const QString &tsvPath, const QString &target, QString *message)
 {
     const QString kept = QStringLiteral("%1 already exists: kept as it is").arg(target);
+    const QString notAFile = QStringLiteral("%1 exists but is not a regular file").arg(target);
+    if (notARegularFile(target)) {
+        *message = notAFile;
+        return Outcome::Failed;
+    }
     if (present(target)) {
         *message = kept;
         return Outcome::AlreadyThere;
@@ -261,6 +273,10 @@ Outcome build(const QString &tsvPath, const QString &target, QString *message)
         *message = QStringLiteral("%1 written (%2 days)").arg(target).arg(rows.size());
         return Outcome::Written;
     case Placed::Taken:
+        if (notARegularFile(target)) {
+            *message = notAFile;
+            return Outcome::Failed;
+        }
         *message = kept;
         return Outcome::AlreadyThere;
     case Placed::Failed:

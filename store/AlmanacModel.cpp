@@ -2,13 +2,17 @@
 
 #include "app/OmboError.h"
 #include "store/Schema.h"
+#include "store/TextLines.h"
 
 #include <QSqlError>
 #include <QSqlField>
+#include <QSqlIndex>
 #include <QSqlQuery>
 
 namespace {
 const QLatin1String kId("id");
+// Names SQLite's row identity "id" for a table that has no such column.
+const QLatin1String kRowsView("ombo_rows");
 
 // A column name as SQL text. The names come from the file itself, so any
 // double quote in them is doubled.
@@ -43,6 +47,30 @@ AlmanacModel::AlmanacModel(QObject *parent, const QSqlDatabase &db)
     setEditStrategy(OnRowChange);
 }
 
+bool AlmanacModel::openTable()
+{
+    QSqlDatabase db = database();
+    const bool hasId = db.record(Schema::kTable).indexOf(kId) >= 0;
+    m_keyColumn = hasId ? QString(kId) : QStringLiteral("rowid");
+    if (hasId) {
+        setTable(Schema::kTable);
+    } else {
+        // A temporary view lives in memory with the connection: the file is not touched.
+        QSqlQuery q(db);
+        if (!q.exec(QStringLiteral("CREATE TEMP VIEW IF NOT EXISTS %1 AS SELECT rowid AS id, * FROM main.%2")
+                        .arg(kRowsView, Schema::kTable))) {
+            setLastError(q.lastError());
+            return false;
+        }
+        setTable(kRowsView);
+        QSqlIndex key;
+        key.append(record().field(kId));
+        setPrimaryKey(key);
+    }
+    setSort(fieldIndex(kId), Qt::AscendingOrder);
+    return select();
+}
+
 Qt::ItemFlags AlmanacModel::flags(const QModelIndex &index) const
 {
     Qt::ItemFlags f = QSqlTableModel::flags(index);
@@ -55,9 +83,12 @@ QVariant AlmanacModel::data(const QModelIndex &index, int role) const
 {
     QVariant v = QSqlTableModel::data(index, role);
     if (role == Qt::DisplayRole && v.typeId() == QMetaType::QString) {
-        const QString text = v.toString();
-        if (text.size() > kAffichageMax)
-            return QVariant(text.left(kAffichageMax) + QChar(0x2026));
+        QString text = v.toString();
+        if (text.size() > kDisplayMax)
+            text = text.left(kDisplayMax) + QChar(0x2026);
+        if (text.contains(u'\n') || text.contains(u'\r'))
+            text = textLines(text).join(QStringLiteral(" \u00B6 "));
+        return text;
     }
     return v;
 }
@@ -119,7 +150,7 @@ bool AlmanacModel::stocke(const QVariant &id, QSqlRecord *out)
 {
     QSqlQuery q(database());
     q.setForwardOnly(true);
-    q.prepare(QStringLiteral("SELECT * FROM %1 WHERE id = ?").arg(Schema::kTable));
+    q.prepare(QStringLiteral("SELECT * FROM %1 WHERE id = ?").arg(tableName()));
     q.addBindValue(id);
     if (!q.exec()) {
         setLastError(q.lastError());
@@ -171,8 +202,8 @@ bool AlmanacModel::updateRowInTable(int row, const QSqlRecord &values)
         return abandon(lastError());
     if (!memesValeurs(actuel, m_lu[row]))
         return abandon(rangeeModifiee());
-    q.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE id = ?")
-                  .arg(Schema::kTable, sets.join(QStringLiteral(", "))));
+    q.prepare(QStringLiteral("UPDATE main.%1 SET %2 WHERE %3 = ?")
+                  .arg(Schema::kTable, sets.join(QStringLiteral(", ")), m_keyColumn));
     for (const QVariant &v : bound)
         q.addBindValue(v);
     if (!q.exec())

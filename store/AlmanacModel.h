@@ -15,12 +15,18 @@ class AlmanacModel : public QSqlTableModel
 public:
     AlmanacModel(QObject *parent, const QSqlDatabase &db);
 
+    // Opens the table and reads every row, in the order of its "id" column;
+    // a table without one is read in the order of SQLite's own row identity,
+    // which then serves as "id".
+    bool openTable();
+
     Qt::ItemFlags flags(const QModelIndex &index) const override;
-    // Shown in a cell: the start of a long text only (a cell shows a few
-    // dozen characters, and laying out a huge text at each paint stalls the
-    // grid). The edit role keeps the whole text.
+    // Shown in a cell: one line, with a mark where the text breaks, and the
+    // start of a long text only (a cell shows a few dozen characters, and
+    // laying out a huge text at each paint stalls the grid). The edit role
+    // keeps the whole text.
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
-    static constexpr int kAffichageMax = 1000;
+    static constexpr int kDisplayMax = 1000;
     // Rows carry no numbers: the table is addressed by its day keys.
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     bool select() override;
@@ -43,4 +49,5 @@ private:
     bool stocke(const QVariant &id, QSqlRecord *out);
 
     QList<QSqlRecord> m_lu;  // each row as last read from the file
+    QString m_keyColumn;     // what names one row of the table in an UPDATE
 };

@@ -132,6 +132,13 @@ void RecordSource::verifierFichier(QSqlDatabase &db)
             throw OmboError(1, QStringLiteral("La colonne « %1 » manque à la table Evenements du "
                                               "fichier d'almanach « %2 ».")
                                    .arg(c, QDir::toNativeSeparators(fichier())));
+    // Without an "id" column, SQLite's row identity names each row.
+    if (r.indexOf(QStringLiteral("id")) < 0
+        && !check.exec(QStringLiteral("SELECT rowid FROM %1 LIMIT 0").arg(Schema::kTable)))
+        throw OmboError(1, QStringLiteral("La table Evenements du fichier d'almanach « %1 » n'a ni "
+                                          "colonne « id » ni identifiant de ligne : ses lignes ne "
+                                          "peuvent pas être enregistrées.")
+                               .arg(QDir::toNativeSeparators(fichier())));
 }
 
 void RecordSource::refresh()
@@ -158,9 +165,7 @@ void RecordSource::refresh()
     if (!identite(fichier(), &m_device, &m_inode))
         m_device = m_inode = 0;
 
-    m_model->setTable(Schema::kTable);
-    m_model->setSort(m_model->fieldIndex(QStringLiteral("id")), Qt::AscendingOrder);
-    if (!m_model->select()) {
+    if (!m_model->openTable()) {
         const QSqlError e = m_model->lastError();
         m_model->clear();
         db.close();

@@ -6,8 +6,10 @@
 #include "store/TroisJours.h"
 
 #include <QDate>
+#include <QDebug>
 #include <QFile>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QString>
 #include <QVariant>
@@ -55,8 +57,9 @@ inline bool ecrireAlmanach(const QString &path, const QVector<Ligne> &lignes)
     return ok;
 }
 
-// The value stored in the file for `champ` of the row whose id is `id`.
-inline QVariant lireChamp(const QString &path, int id, const QString &champ)
+// The value stored in the file for `champ` of the row whose `key` is `id`.
+inline QVariant lireChamp(const QString &path, int id, const QString &champ,
+                          const QString &key = QStringLiteral("id"))
 {
     QVariant v;
     {
@@ -64,7 +67,7 @@ inline QVariant lireChamp(const QString &path, int id, const QString &champ)
         db.setDatabaseName(path);
         db.open();
         QSqlQuery q(db);
-        q.prepare(QStringLiteral("SELECT \"%1\" FROM Evenements WHERE id = ?").arg(champ));
+        q.prepare(QStringLiteral("SELECT \"%1\" FROM Evenements WHERE %2 = ?").arg(champ, key));
         q.addBindValue(id);
         if (q.exec() && q.next())
             v = q.value(0);
@@ -72,6 +75,30 @@ inline QVariant lireChamp(const QString &path, int id, const QString &champ)
     }
     QSqlDatabase::removeDatabase(QStringLiteral("lecture"));
     return v;
+}
+
+// Runs statements on the file, each with the same bound values.
+inline bool executer(const QString &path, const QStringList &statements, const QVariantList &values = {})
+{
+    bool ok = true;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("sql"));
+        db.setDatabaseName(path);
+        ok = db.open();
+        QSqlQuery q(db);
+        for (const QString &sql : statements) {
+            ok = ok && q.prepare(sql);
+            for (const QVariant &v : values)
+                q.addBindValue(v);
+            ok = ok && q.exec();
+        }
+        if (!ok)
+            qWarning() << q.lastError().text();
+        q.finish();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("sql"));
+    return ok;
 }
 
 // Runs the load as the update window does: the extraction, and its report.

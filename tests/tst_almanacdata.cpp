@@ -136,6 +136,23 @@ private slots:
         QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("ombo.mdb")});
     }
 
+    // A folder or a dangling link in the almanac's place is an error, not a kept almanac.
+    void targetThatIsNoFileIsRefused()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("ombo.mdb"));
+        const QString link = dir.filePath(QStringLiteral("lien.mdb"));
+        QVERIFY(QDir().mkdir(folder));
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("nulle-part")), link));
+        for (const QString &target : {folder, link}) {
+            QString message;
+            QCOMPARE(AlmanacFile::build(QStringLiteral(ALMANAC_TSV), target, &message),
+                     AlmanacFile::Outcome::Failed);
+            QVERIFY2(message.contains(QStringLiteral("not a regular file")), qPrintable(message));
+        }
+        QVERIFY(QFileInfo(folder).isDir());
+    }
+
     void faultyTextIsRefused_data()
     {
         QTest::addColumn<QByteArray>("tsv");

@@ -31,24 +31,6 @@ namespace {
 const QString kNull = QString();
 
 // Runs raw SQL on `path` through a connection of its own.
-bool executer(const QString &path, const QStringList &statements)
-{
-    bool ok = true;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("brut"));
-        db.setDatabaseName(path);
-        ok = db.open();
-        QSqlQuery q(db);
-        for (const QString &s : statements)
-            ok = ok && q.exec(s);
-        if (!ok)
-            qWarning() << q.lastError().text();
-        q.finish();
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("brut"));
-    return ok;
-}
 
 // A second connection that keeps a lock on the file until it is destroyed.
 class Verrou
@@ -160,6 +142,7 @@ private slots:
         QTest::newRow("folder of that name") << "folder" << 14 << "Impossible d'ouvrir";
         QTest::newRow("other table") << "table" << 1 << "La table « Evenements » est absente";
         QTest::newRow("no Evenement2 column") << "column" << 1 << "La colonne « Evenement2 » manque";
+        QTest::newRow("no id, no rowid") << "norowid" << 1 << "ni colonne « id » ni identifiant";
     }
     void brokenFiles()
     {
@@ -173,6 +156,8 @@ private slots:
         } else if (damage == QLatin1String("column")) {
             QVERIFY(executer(base(), {QStringLiteral("CREATE TABLE Evenements (id INTEGER PRIMARY KEY, Date, Evenement1)"),
                                       QStringLiteral("INSERT INTO Evenements (Date, Evenement1) VALUES ('05/01', 'x')")}));
+        } else if (damage == QLatin1String("norowid")) {
+            QVERIFY(executer(base(), {QStringLiteral("CREATE TABLE Evenements (Date PRIMARY KEY, Evenement1, Evenement2) WITHOUT ROWID")}));
         } else {
             QVERIFY(ecrireAlmanach(base(), anneeComplete()));
             QByteArray bytes = lireFichier(base());
@@ -469,7 +454,7 @@ private slots:
         }
         if (kind == QLatin1String("long")) {  // a cell shows the start, the editor gets it all
             const QModelIndex cell = m->index(4, m->fieldIndex(QStringLiteral("Evenement1")));
-            QVERIFY(m->data(cell, Qt::DisplayRole).toString().size() <= AlmanacModel::kAffichageMax + 1);
+            QVERIFY(m->data(cell, Qt::DisplayRole).toString().size() <= AlmanacModel::kDisplayMax + 1);
             QCOMPARE(m->data(cell, Qt::EditRole).toString(), todayText);
         }
         // The greeting draws today's texts, whatever they hold.

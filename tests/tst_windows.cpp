@@ -10,9 +10,10 @@
 #include "ui/Form2.h"
 #include "ui/TabStrip.h"
 
+#include <QClipboard>
 #include <QFile>
 #include <QLabel>
-#include <QLineEdit>
+
 #include <QMenuBar>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -50,9 +51,9 @@ void typeInToday(const QString &text)
     const QModelIndex cell = m->index(f2().source()->currentRow(), m->fieldIndex("Evenement1"));
     grid()->setCurrentIndex(cell);
     grid()->edit(cell);
-    auto *editor = grid()->viewport()->findChild<QLineEdit *>();
+    auto *editor = grid()->viewport()->findChild<CellEditor *>();
     QVERIFY(editor);
-    editor->setText(text);
+    editor->setPlainText(text);
 }
 
 // Another copy of the program writes today's first text (row 05/01).
@@ -312,6 +313,106 @@ private slots:
         QVERIFY(pixelsOnLine(f1, 11, bleu) > 20);           // B 06/01 stays on line 11
     }
 
+    // Each line of a text takes a line of its own; what follows moves down.
+    void greetingPrintsEachLineOfAText()
+    {
+        QVector<Ligne> lignes = anneeComplete();
+        lignes[4].ev1 = QStringLiteral("Ligne un\r\nLigne deux");
+        start(lignes);
+        QVERIFY(grid()->currentIndex().siblingAtColumn(2).data().toString().contains(QStringLiteral("Ligne deux")));
+        clickTab(1);
+        settle();
+        const Form1 &f1 = *Windows::form1();
+        const QColor bleu(0, 0, 255), rouge(255, 0, 0);
+        for (int n : {6, 7, 8, 9})  // heading, two lines, B 05/01
+            QVERIFY2(pixelsOnLine(f1, n, rouge) > 20, qPrintable(QString::number(n)));
+        QVERIFY(pixelsOnLine(f1, 10, bleu) > 20);  // "Demain :" one line lower
+        QCOMPARE(pixelsOnLine(f1, 10, rouge), 0);
+    }
+
+    // Opening a cell and leaving it, by Enter or by moving away, writes nothing.
+    void openingACellChangesNothing_data()
+    {
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<QByteArray>("rawText");  // bytes stored as text when not empty
+        QTest::newRow("Null") << QVariant(QMetaType::fromType<QString>()) << QByteArray();
+        QTest::newRow("empty") << QVariant(QString("")) << QByteArray();
+        QTest::newRow("40 000 characters") << QVariant(QString(40000, QLatin1Char('x')) + "fin") << QByteArray();
+        QTest::newRow("no UTF-8") << QVariant() << QByteArray("caf\xe9 \xff\xfe");
+        QTest::newRow("line breaks") << QVariant(QString("un\r\ndeux\rtrois\nquatre")) << QByteArray();
+    }
+    void openingACellChangesNothing()
+    {
+        QFETCH(QVariant, stored);
+        QFETCH(QByteArray, rawText);
+        QVector<Ligne> lignes = anneeComplete();
+        lignes[4].ev1 = stored;
+        QVERIFY(ecrireAlmanach(base(), lignes));
+        if (!rawText.isEmpty())
+            QVERIFY(executer(base(), {QStringLiteral("UPDATE Evenements SET Evenement1 = CAST(? AS TEXT) WHERE id = 5")},
+                             {rawText}));
+        const QByteArray before = lireFichier(base());
+        Windows::start();
+        AlmanacModel *m = f2().source()->model();
+        grid()->setCurrentIndex(m->index(4, m->fieldIndex("Evenement1")));
+        QTest::keyClick(grid(), Qt::Key_F2);
+        QTest::keyClick(grid()->viewport()->findChild<CellEditor *>(), Qt::Key_Return);
+        QTest::keyClick(grid(), Qt::Key_F2);
+        grid()->setCurrentIndex(m->index(6, m->fieldIndex("Evenement1")));
+        QVERIFY(f2().savePending());
+        QCOMPARE(lireFichier(base()), before);
+        QVERIFY(m_desktop->events.isEmpty());
+    }
+
+    void copyTakesTheWholeText()
+    {
+        QVector<Ligne> lignes = anneeComplete();
+        lignes[4].ev1 = QString(3000, QLatin1Char('c'));
+        start(lignes);
+        AlmanacModel *m = f2().source()->model();
+        grid()->setCurrentIndex(m->index(4, m->fieldIndex("Evenement1")));
+        QTest::keyClick(grid(), Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), lignes[4].ev1.toString());
+    }
+
+    // Home and End reach the grid's handler once: one box for a bad key.
+    void homeAndEndActOnce_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::newRow("Home") << int(Qt::Key_Home);
+        QTest::newRow("End") << int(Qt::Key_End);
+    }
+    void homeAndEndActOnce()
+    {
+        QFETCH(int, key);
+        QVector<Ligne> lignes = anneeComplete();
+        lignes.first().date = lignes.last().date = QStringLiteral("ab/cd");
+        start(lignes);
+        int moves = 0;
+        connect(f2().source(), &RecordSource::currentRowChanged, this, [&] { ++moves; });
+        m_desktop->clear();
+        QTest::keyClick(grid(), Qt::Key(key));
+        QCOMPARE(moves, 1);
+        QCOMPARE(m_desktop->events, QStringList{"box"});
+    }
+
+    // A table of just the three named columns: read in the file's order, and saved.
+    void almanacWithoutIdColumn()
+    {
+        QVERIFY(executer(base(), {QStringLiteral("CREATE TABLE Evenements (Date TEXT, Evenement1 TEXT, Evenement2 TEXT)")}));
+        for (const Ligne &l : anneeComplete())
+            QVERIFY(executer(base(), {QStringLiteral("INSERT INTO Evenements VALUES (?, ?, ?)")}, {l.date, l.ev1, l.ev2}));
+        Windows::start();
+        QCOMPARE(label()->text(), QStringLiteral("   Lundi  05/01"));
+        QCOMPARE(f2().source()->model()->index(31, f2().source()->model()->fieldIndex("Date")).data().toString(),
+                 QStringLiteral("01/02"));
+        typeInToday(QStringLiteral("sans id"));
+        QTest::keyClick(grid(), Qt::Key_Down);
+        QVERIFY(m_desktop->events.isEmpty());
+        QCOMPARE(lireChamp(base(), 5, "Evenement1", QStringLiteral("rowid")).toString(), QStringLiteral("sans id"));
+        QCOMPARE(lireChamp(base(), 6, "Evenement1", QStringLiteral("rowid")).toString(), QStringLiteral("A 06/01"));
+    }
+
     void endingKeepsTheEdit_data()
     {
         QTest::addColumn<QString>("how");
@@ -327,7 +428,7 @@ private slots:
         start();
         typeInToday(QStringLiteral("gardé"));
         if (how == QLatin1String("esc"))
-            QTest::keyClick(grid()->viewport()->findChild<QLineEdit *>(), Qt::Key_Escape);
+            QTest::keyClick(grid()->viewport()->findChild<CellEditor *>(), Qt::Key_Escape);
         else if (how == QLatin1String("tab"))
             clickTab(5);
         else

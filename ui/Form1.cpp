@@ -2,6 +2,7 @@
 
 #include "app/Module1.h"
 #include "app/Windows.h"
+#include "store/TextLines.h"
 #include "ui/HelpAbout.h"
 #include "ui/Look.h"
 #include "ui/Twips.h"
@@ -119,19 +120,24 @@ void Form1::load()
     m_surface->update();
 }
 
-// Draws one line of text at the drawing position, in the current colour, over
-// the picture; the position then moves to the start of the next line. Nothing
-// wraps: what passes the right edge is cut off.
+// Draws a text at the drawing position, in the current colour, over the
+// picture, each of its lines under the last at the same left edge; the
+// position then moves to the start of the next line. Nothing wraps: what
+// passes the right edge is cut off.
 void Form1::imprimer(const QString &texte)
 {
     const QFontMetrics fm(m_police, &m_dessin);
-    if (!texte.isEmpty()) {
-        QPainter p(&m_dessin);
-        p.setFont(m_police);
-        p.setPen(m_couleur);
-        p.drawText(m_position + QPointF(0, fm.ascent()), texte);
+    const QStringList lines = textLines(texte);
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (!lines[i].isEmpty()) {
+            QPainter p(&m_dessin);
+            p.setFont(m_police);
+            p.setPen(m_couleur);
+            p.drawText(m_position + QPointF(0, fm.ascent()), lines[i]);
+        }
+        m_position.setY(m_position.y() + fm.height());
     }
-    m_position = {0, m_position.y() + fm.height()};
+    m_position.setX(0);
 }
 
 void Form1::mnMiseAJour_Click()

@@ -133,7 +133,6 @@ void Form2::buildGrid()
     DataGrid1->horizontalHeader()->setHighlightSections(false);
     DataGrid1->verticalHeader()->setDefaultSectionSize(QFontMetrics(font()).height() + 3);
     DataGrid1->verticalHeader()->setFixedWidth(14);
-    DataGrid1->installEventFilter(this);
 
     AlmanacModel *model = Adodc1->model();
     DataGrid1->setModel(model);
