@@ -27,6 +27,8 @@ void DesktopPlatform::messageBox(const QString &text, const QString &title, int 
     box.setWindowTitle(title.isEmpty() ? Identity::kTitre : title);
     box.setTextFormat(Qt::PlainText);
     box.setText(text);
+    // Every box can be copied from: some hold texts that could not be saved.
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     const int icon = style & 0x70;
     if (icon == 16)
         box.setIcon(QMessageBox::Critical);

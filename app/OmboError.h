@@ -12,6 +12,8 @@ constexpr int InvalidNull = 94;       // a Null where a value is needed
 constexpr int BadArgument = 3001;     // a position outside the table, a criterion we cannot read
 constexpr int NoCurrentRecord = 3021; // no row is current
 constexpr int RowChanged = 3197;      // another copy changed the row since we read it
+constexpr int BackupFailed = 3050;    // the day's copy of the almanac could not be made
+constexpr int TextsKept = 3051;       // texts not written are kept in a file of their own
 }  // namespace Err
 
 // A numbered failure with its French description.

@@ -2,6 +2,9 @@
 
 #include "app/DesktopPlatform.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 namespace {
 Platform *g_installed = nullptr;
 }
@@ -17,4 +20,12 @@ Platform &Platform::current()
 void Platform::install(Platform *p)
 {
     g_installed = p;
+}
+
+QString Platform::stateFolder()
+{
+    QString base = qEnvironmentVariable("XDG_STATE_HOME");
+    if (base.isEmpty() || QFileInfo(base).isRelative())
+        base = QDir::homePath() + QStringLiteral("/.local/state");
+    return base + QStringLiteral("/ombrelune");
 }

@@ -39,6 +39,9 @@ public:
     virtual int openWithViewer(QWidget *owner, const QString &file, const QString &workingDir) = 0;
     // Ends the program: nothing of the program's runs after the caller returns.
     virtual void endProgram() = 0;
+    // Where the program keeps its own state: $XDG_STATE_HOME/ombrelune
+    // (~/.local/state/ombrelune by default).
+    virtual QString stateFolder();
 
     static Platform &current();
     // Installs `p` (not owned); nullptr goes back to the desktop.

@@ -1,6 +1,7 @@
 #include "app/Windows.h"
 
 #include "app/Platform.h"
+#include "store/RecordSource.h"
 #include "ui/Form1.h"
 #include "ui/Form2.h"
 
@@ -37,6 +38,7 @@ namespace Windows {
 void start()
 {
     showForm2();
+    g_form2->offerUnsavedTexts();
 }
 
 Form1 *form1()
@@ -99,6 +101,7 @@ void end()
 {
     if (g_form2)
         g_form2->savePending();
+    RecordSource::keepUnsavedAtEnd(g_form2 ? g_form2->source() : nullptr);
     platform().endProgram();
 }
 

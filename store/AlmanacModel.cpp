@@ -1,9 +1,13 @@
 #include "store/AlmanacModel.h"
 
 #include "app/OmboError.h"
+#include "store/DailyBackup.h"
 #include "store/Schema.h"
 #include "store/TextLines.h"
 
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QFont>
 #include <QSqlError>
 #include <QSqlField>
 #include <QSqlIndex>
@@ -16,13 +20,13 @@ const QLatin1String kRowsView("ombo_rows");
 
 // A column name as SQL text. The names come from the file itself, so any
 // double quote in them is doubled.
-QString identifiant(QString name)
+QString quotedName(QString name)
 {
     return QLatin1Char('"') + name.replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
 }
 
 // The same fields with the same values and types (a Null equals only a Null).
-bool memesValeurs(const QSqlRecord &a, const QSqlRecord &b)
+bool sameValues(const QSqlRecord &a, const QSqlRecord &b)
 {
     if (a.isEmpty() || a.count() != b.count())
         return false;
@@ -34,17 +38,41 @@ bool memesValeurs(const QSqlRecord &a, const QSqlRecord &b)
     return true;
 }
 
-QSqlError rangeeModifiee()
+QSqlError rowChanged()
 {
     return QSqlError(QStringLiteral("row changed by another copy"), QString(),
                      QSqlError::TransactionError, QString::number(Err::RowChanged));
 }
+bool sameValue(const QVariant &x, const QVariant &y)
+{
+    return x.isNull() == y.isNull() && x.metaType() == y.metaType() && x == y;
+}
+
+QString quoted(const QVariant &v)
+{
+    return v.isNull() || v.toString().isEmpty() ? QStringLiteral("(vide)")
+                                                 : QStringLiteral("« %1 »").arg(v.toString());
+}
+
+// The writing copy of the program: host name and process id.
+QString thisCopy()
+{
+    return QStringLiteral("%1 (%2)").arg(QSysInfo::machineHostName()).arg(QCoreApplication::applicationPid());
+}
+
+const QString kCreateHistory = QStringLiteral(
+    "CREATE TABLE IF NOT EXISTS Historique ("
+    " id INTEGER PRIMARY KEY, Date TEXT, Champ TEXT, Avant, Apres, Quand TEXT, Copie TEXT)");
+const QString kIndexHistory = QStringLiteral(
+    "CREATE INDEX IF NOT EXISTS Historique_jour ON Historique (Date, Champ, id)");
 }  // namespace
 
 AlmanacModel::AlmanacModel(QObject *parent, const QSqlDatabase &db)
     : QSqlTableModel(parent, db)
 {
-    setEditStrategy(OnRowChange);
+    // Rows are written one by one, by writeRow(): the model's own strategies
+    // would write every pending row at once and block the others after a failure.
+    setEditStrategy(OnManualSubmit);
 }
 
 bool AlmanacModel::openTable()
@@ -81,6 +109,16 @@ Qt::ItemFlags AlmanacModel::flags(const QModelIndex &index) const
 
 QVariant AlmanacModel::data(const QModelIndex &index, int role) const
 {
+    if (role == Qt::FontRole || role == Qt::ToolTipRole) {
+        const auto refused = m_refused.constFind(index.row());
+        if (refused == m_refused.cend())
+            return QVariant();
+        if (role == Qt::ToolTipRole)
+            return QStringLiteral("Non enregistré : ") + *refused;
+        QFont italic;
+        italic.setItalic(true);
+        return italic;
+    }
     QVariant v = QSqlTableModel::data(index, role);
     if (role == Qt::DisplayRole && v.typeId() == QMetaType::QString) {
         QString text = v.toString();
@@ -93,6 +131,15 @@ QVariant AlmanacModel::data(const QModelIndex &index, int role) const
     return v;
 }
 
+bool AlmanacModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (!QSqlTableModel::setData(index, value, role))
+        return false;
+    if (role == Qt::EditRole && m_refused.remove(index.row()))
+        emit dataChanged(this->index(index.row(), 0), this->index(index.row(), columnCount() - 1));
+    return true;
+}
+
 QVariant AlmanacModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (orientation == Qt::Vertical && role == Qt::DisplayRole)
@@ -100,7 +147,7 @@ QVariant AlmanacModel::headerData(int section, Qt::Orientation orientation, int 
     return QSqlTableModel::headerData(section, orientation, role);
 }
 
-QSqlRecord AlmanacModel::lire(int row) const
+QSqlRecord AlmanacModel::readRow(int row) const
 {
     QSqlRecord r = record();
     for (int c = 0; c < r.count(); ++c)
@@ -110,7 +157,8 @@ QSqlRecord AlmanacModel::lire(int row) const
 
 bool AlmanacModel::select()
 {
-    m_lu.clear();
+    m_read.clear();
+    m_refused.clear();
     bool ok = QSqlTableModel::select();
     // Read every row now: an unfinished read would keep the file locked.
     while (ok && canFetchMore())
@@ -121,9 +169,9 @@ bool AlmanacModel::select()
         ok = false;
     }
     if (ok) {
-        m_lu.reserve(rowCount());
+        m_read.reserve(rowCount());
         for (int row = 0; row < rowCount(); ++row)
-            m_lu.append(lire(row));
+            m_read.append(readRow(row));
     }
     return ok;
 }
@@ -131,22 +179,167 @@ bool AlmanacModel::select()
 bool AlmanacModel::selectRow(int row)
 {
     const bool ok = QSqlTableModel::selectRow(row);
-    if (ok && row >= 0 && row < m_lu.size())
-        m_lu[row] = lire(row);
+    if (ok && row >= 0 && row < m_read.size())
+        m_read[row] = readRow(row);
     return ok;
+}
+
+bool AlmanacModel::isPending(int row) const
+{
+    if (m_refused.contains(row))
+        return false;
+    for (int c = 0; c < columnCount(); ++c)
+        if (isDirty(index(row, c)))
+            return true;
+    return false;
 }
 
 bool AlmanacModel::submit()
 {
-    if (!isDirty())
-        return true;
-    const bool ok = QSqlTableModel::submit();
-    if (!ok)
-        emit writeFailed(lastError());
+    bool ok = true;
+    for (int row = 0; isDirty() && row < rowCount(); ++row)
+        ok = writeRow(row) && ok;
     return ok;
 }
 
-bool AlmanacModel::stocke(const QVariant &id, QSqlRecord *out)
+bool AlmanacModel::writeRow(int row)
+{
+    if (!isPending(row))
+        return true;
+    // The whole texts (never what a cell shows), marked with the fields edited.
+    QSqlRecord values = readRow(row);
+    const QSqlRecord edited = record(row);
+    for (int c = 0; c < values.count(); ++c)
+        values.setGenerated(c, edited.isGenerated(c));
+    const bool backedUp = m_backup && m_backup->makeIfDue(database());
+    if (!updateRowInTable(row, values)) {
+        if (backedUp)
+            m_backup->forgetToday();
+        markRefused(row, lastError().text());
+        emit writeFailed(row, lastError());
+        return false;
+    }
+    m_undo += m_written;
+    m_redo.clear();
+    selectRow(row);
+    return true;
+}
+
+void AlmanacModel::markRefused(int row, const QString &reason)
+{
+    m_refused.insert(row, reason);
+    emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+}
+
+QList<AlmanacModel::Kept> AlmanacModel::keptEdits() const
+{
+    QList<Kept> kept;
+    for (auto it = m_refused.cbegin(); it != m_refused.cend(); ++it) {
+        const int row = it.key();
+        const QSqlRecord edited = record(row);
+        Kept k{QString(), m_read.value(row).value(kId), dayOf(row), {}, it.value()};
+        for (int c = 0; c < edited.count(); ++c)
+            if (edited.fieldName(c) != kId && isDirty(index(row, c)))
+                k.fields.append({edited.fieldName(c), data(index(row, c), Qt::EditRole)});
+        if (!k.fields.isEmpty())
+            kept.append(k);
+    }
+    return kept;
+}
+
+void AlmanacModel::restore(const QList<Kept> &kept)
+{
+    for (const Kept &k : kept) {
+        const int row = rowOf(k.id);
+        if (row < 0)
+            continue;
+        for (const auto &[field, value] : k.fields)
+            setData(index(row, fieldIndex(field)), value);
+        markRefused(row, k.reason);
+    }
+}
+
+int AlmanacModel::rowOf(const QVariant &id) const
+{
+    for (int row = 0; row < m_read.size(); ++row)
+        if (sameValue(m_read[row].value(kId), id))
+            return row;
+    return -1;
+}
+
+QString AlmanacModel::dayOf(int row) const
+{
+    return m_read.value(row).value(QStringLiteral("Date")).toString();
+}
+
+int AlmanacModel::undoRow() const
+{
+    return m_undo.isEmpty() ? -1 : rowOf(m_undo.last().id);
+}
+
+int AlmanacModel::redoRow() const
+{
+    return m_redo.isEmpty() ? -1 : rowOf(m_redo.last().id);
+}
+
+bool AlmanacModel::undo()
+{
+    return replay(m_undo, m_redo, true);
+}
+
+bool AlmanacModel::redo()
+{
+    return replay(m_redo, m_undo, false);
+}
+
+// Writes back one change of `from` as an ordinary write; once written, it
+// moves to `to`. A refused one stays where it was.
+bool AlmanacModel::replay(QList<Change> &from, QList<Change> &to, bool useBefore)
+{
+    if (from.isEmpty())
+        return false;
+    const Change c = from.last();
+    const int row = rowOf(c.id);
+    if (row < 0)
+        return false;
+    const QList<Change> undo = m_undo, redo = m_redo;
+    const bool ok = writeValue(row, c.field, useBefore ? c.before : c.after);
+    m_undo = undo;
+    m_redo = redo;
+    if (ok) {
+        from.removeLast();
+        to.append(c);
+    }
+    return ok;
+}
+
+bool AlmanacModel::writeValue(int row, const QString &field, const QVariant &value)
+{
+    const QModelIndex cell = index(row, fieldIndex(field));
+    if (!cell.isValid() || !(flags(cell) & Qt::ItemIsEditable))
+        return false;
+    QSqlTableModel::setData(cell, value);
+    m_refused.remove(row);
+    return writeRow(row);
+}
+
+QList<AlmanacModel::Past> AlmanacModel::history(const QString &day) const
+{
+    QList<Past> past;
+    QSqlQuery q(database());
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT Quand, Champ, Avant, Apres, Copie FROM Historique"
+                             " WHERE Date = ? ORDER BY id DESC"));
+    q.addBindValue(day);
+    if (!q.exec())
+        return past;  // no history in this file yet
+    while (q.next())
+        past.append({q.value(0).toString(), q.value(1).toString(), q.value(4).toString(),
+                     q.value(2), q.value(3)});
+    return past;
+}
+
+bool AlmanacModel::storedRow(const QVariant &id, QSqlRecord *out)
 {
     QSqlQuery q(database());
     q.setForwardOnly(true);
@@ -164,21 +357,50 @@ bool AlmanacModel::stocke(const QVariant &id, QSqlRecord *out)
     return true;
 }
 
+// What each write replaced, in the write's own transaction; only the last
+// changes of each day and field are kept.
+bool AlmanacModel::recordHistory(QSqlQuery &q, const QString &day, const QList<Change> &changes)
+{
+    if (!q.exec(kCreateHistory) || !q.exec(kIndexHistory))
+        return false;
+    const QString when = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
+    for (const Change &c : changes) {
+        q.prepare(QStringLiteral("INSERT INTO Historique (Date, Champ, Avant, Apres, Quand, Copie)"
+                                 " VALUES (?, ?, ?, ?, ?, ?)"));
+        for (const QVariant &v : {QVariant(day), QVariant(c.field), c.before, c.after, QVariant(when),
+                                  QVariant(thisCopy())})
+            q.addBindValue(v);
+        if (!q.exec())
+            return false;
+        q.prepare(QStringLiteral("DELETE FROM Historique WHERE Date = ? AND Champ = ? AND id NOT IN"
+                                 " (SELECT id FROM Historique WHERE Date = ? AND Champ = ?"
+                                 " ORDER BY id DESC LIMIT %1)").arg(kHistoryPerField));
+        for (const QVariant &v : {QVariant(day), QVariant(c.field), QVariant(day), QVariant(c.field)})
+            q.addBindValue(v);
+        if (!q.exec())
+            return false;
+    }
+    return true;
+}
+
 bool AlmanacModel::updateRowInTable(int row, const QSqlRecord &values)
 {
-    if (row < 0 || row >= m_lu.size())
+    if (row < 0 || row >= m_read.size())
         return false;
     QStringList sets;
     QVariantList bound;
+    QList<Change> changes;
+    const QVariant id = m_read[row].value(kId);
     for (int c = 0; c < values.count(); ++c) {
         if (values.isGenerated(c) && values.fieldName(c) != kId) {
-            sets << identifiant(values.fieldName(c)) + QStringLiteral(" = ?");
+            sets << quotedName(values.fieldName(c)) + QStringLiteral(" = ?");
             bound << values.value(c);
+            changes.append({id, values.fieldName(c), QVariant(), values.value(c)});
         }
     }
+    m_written.clear();
     if (sets.isEmpty())
         return true;
-    const QVariant id = m_lu[row].value(kId);
     bound << id;
 
     QSqlDatabase db = database();
@@ -197,11 +419,20 @@ bool AlmanacModel::updateRowInTable(int row, const QSqlRecord &values)
     };
     // Read back through the same conversions as the model's own reading, so
     // that texts that are no valid UTF-8 compare equal while unchanged.
-    QSqlRecord actuel;
-    if (!stocke(id, &actuel))
+    QSqlRecord stored;
+    if (!storedRow(id, &stored))
         return abandon(lastError());
-    if (!memesValeurs(actuel, m_lu[row]))
-        return abandon(rangeeModifiee());
+    if (!sameValues(stored, m_read[row])) {
+        // Say what the other copy wrote; from now on, what is stored is what
+        // this copy read, so that editing the row again overwrites it knowingly.
+        QStringList theirs;
+        for (const Change &c : changes)
+            theirs << quoted(stored.value(c.field));
+        m_theirTexts = theirs.join(QStringLiteral(" et "));
+        if (!stored.isEmpty())
+            m_read[row] = stored;
+        return abandon(rowChanged());
+    }
     q.prepare(QStringLiteral("UPDATE main.%1 SET %2 WHERE %3 = ?")
                   .arg(Schema::kTable, sets.join(QStringLiteral(", ")), m_keyColumn));
     for (const QVariant &v : bound)
@@ -209,10 +440,15 @@ bool AlmanacModel::updateRowInTable(int row, const QSqlRecord &values)
     if (!q.exec())
         return abandon(q.lastError());
     if (q.numRowsAffected() != 1)
-        return abandon(rangeeModifiee());
+        return abandon(rowChanged());
+    for (Change &c : changes)
+        c.before = stored.value(c.field);
+    if (!recordHistory(q, stored.value(QStringLiteral("Date")).toString(), changes))
+        return abandon(q.lastError());
     if (!q.exec(QStringLiteral("COMMIT")))
         return abandon(q.lastError());
-    return true;  // the model reads the row again (selectRow)
+    m_written = changes;
+    return true;  // the caller reads the row again (selectRow)
 }
 
 bool AlmanacModel::insertRowIntoTable(const QSqlRecord &)

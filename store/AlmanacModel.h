@@ -1,18 +1,47 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QSqlRecord>
 #include <QSqlTableModel>
 
+class DailyBackup;
+
 // The almanac table as an editable model: rows in calendar order, "Date"
-// read-only, each edited row written when the row is left, and written only
-// if it still holds what this copy of the program read (another copy may
-// share the file).
+// read-only. Each edited row is written on its own, and only if it still
+// holds what this copy of the program read (another copy may share the
+// file). A row whose write fails keeps its typed text, marked, and is not
+// written again until it is edited again; the other rows stay editable.
+// Every write records what it replaced in the table "Historique", and this
+// session's changes can be undone and redone.
 class AlmanacModel : public QSqlTableModel
 {
     Q_OBJECT
 
 public:
+    // One field's change, as written.
+    struct Change
+    {
+        QVariant id;
+        QString field;
+        QVariant before, after;
+    };
+    // A past value from "Historique", newest first.
+    struct Past
+    {
+        QString when, field, copy;  // when: UTC, ISO 8601
+        QVariant before, after;
+    };
+    // The typed text of a refused row, kept across a reload.
+    struct Kept
+    {
+        QString file;  // the almanac it belongs to, once its model is gone
+        QVariant id;
+        QString day;
+        QList<QPair<QString, QVariant>> fields;
+        QString reason;
+    };
+
     AlmanacModel(QObject *parent, const QSqlDatabase &db);
 
     // Opens the table and reads every row, in the order of its "id" column;
@@ -24,18 +53,46 @@ public:
     // Shown in a cell: one line, with a mark where the text breaks, and the
     // start of a long text only (a cell shows a few dozen characters, and
     // laying out a huge text at each paint stalls the grid). The edit role
-    // keeps the whole text.
+    // keeps the whole text. A refused row is in italics, with its reason.
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     static constexpr int kDisplayMax = 1000;
+    // Editing a refused row makes it an ordinary edit again.
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
     // Rows carry no numbers: the table is addressed by its day keys.
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     bool select() override;
     bool selectRow(int row) override;
+    // Writes every edited row that was not refused; false when one fails.
     bool submit() override;
 
+    // Writes `row` when it holds an edit that was not refused.
+    bool writeRow(int row);
+    bool isPending(int row) const;
+    void markRefused(int row, const QString &reason);
+    QList<Kept> keptEdits() const;
+    void restore(const QList<Kept> &kept);
+
+    int rowOf(const QVariant &id) const;
+    QString dayOf(int row) const;
+    // What another copy had written when the last write failed with 3197.
+    QString theirTexts() const { return m_theirTexts; }
+
+    // The row that the next undo or redo changes, -1 when there is none.
+    int undoRow() const;
+    int redoRow() const;
+    bool undo();
+    bool redo();
+    // Writes `value` into `field` of `row` at once: an ordinary change.
+    bool writeValue(int row, const QString &field, const QVariant &value);
+    // The day's recorded changes, newest first (none when the file has no history).
+    QList<Past> history(const QString &day) const;
+    static constexpr int kHistoryPerField = 200;
+
+    void setBackup(DailyBackup *backup) { m_backup = backup; }
+
 signals:
-    // A row could not be written; the typed text stays in the model.
-    void writeFailed(const QSqlError &error);
+    // A row could not be written; its typed text stays in the model.
+    void writeFailed(int row, const QSqlError &error);
 
 protected:
     bool updateRowInTable(int row, const QSqlRecord &values) override;
@@ -43,11 +100,18 @@ protected:
     bool deleteRowFromTable(int row) override;
 
 private:
-    QSqlRecord lire(int row) const;
+    QSqlRecord readRow(int row) const;
     // The stored row whose key is `id`; an empty record when there is none.
     // False with lastError() set when the file cannot be read.
-    bool stocke(const QVariant &id, QSqlRecord *out);
+    bool storedRow(const QVariant &id, QSqlRecord *out);
+    bool recordHistory(QSqlQuery &q, const QString &day, const QList<Change> &changes);
+    bool replay(QList<Change> &from, QList<Change> &to, bool useBefore);
 
-    QList<QSqlRecord> m_lu;  // each row as last read from the file
-    QString m_keyColumn;     // what names one row of the table in an UPDATE
+    QList<QSqlRecord> m_read;        // each row as last read from the file
+    QString m_keyColumn;             // what names one row of the table in an UPDATE
+    QHash<int, QString> m_refused;   // row -> why its write failed
+    QList<Change> m_undo, m_redo;    // this session's changes
+    QList<Change> m_written;         // what the last successful write changed
+    QString m_theirTexts;
+    DailyBackup *m_backup = nullptr;
 };

@@ -1,9 +1,13 @@
 #include "store/RecordSource.h"
 
-#include "store/AlmanacModel.h"
+#include "store/DailyBackup.h"
 #include "store/Schema.h"
 #include "store/SqlErrors.h"
+#include "store/UnsavedTexts.h"
 
+#include "app/Platform.h"
+
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -25,6 +29,9 @@ OmboError aucunEnregistrement()
 }
 
 int g_connections = 0;
+// Refused texts of update windows since unloaded: restored at the next load.
+QList<AlmanacModel::Kept> g_kept;
+OmboError g_lastFailure;  // why the last write was refused
 
 bool identite(const QString &path, quint64 *device, quint64 *inode)
 {
@@ -47,13 +54,21 @@ RecordSource::RecordSource(QObject *parent)
 {
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
     m_model = new AlmanacModel(this, db);
-    connect(m_model, &AlmanacModel::writeFailed, this,
-            [this](const QSqlError &e) { emit writeFailed(erreurEcriture(e)); });
+    connect(m_model, &AlmanacModel::writeFailed, this, [this](int row, const QSqlError &e) {
+        g_lastFailure = describeFailure(row, e);
+        m_model->markRefused(row, g_lastFailure.description());
+        emit writeFailed(g_lastFailure);
+    });
 }
 
 RecordSource::~RecordSource()
 {
+    for (AlmanacModel::Kept k : m_model->keptEdits()) {
+        k.file = fichier();
+        g_kept.append(k);
+    }
     delete m_model;
+    delete m_backup;
     m_model = nullptr;
     QSqlDatabase::database(m_connectionName, false).close();
     QSqlDatabase::removeDatabase(m_connectionName);
@@ -93,6 +108,19 @@ QString RecordSource::fichier() const
 OmboError RecordSource::erreur(const QSqlError &e) const
 {
     return erreurBase(e, fichier());
+}
+
+OmboError RecordSource::describeFailure(int row, const QSqlError &e) const
+{
+    OmboError error = erreurEcriture(e);
+    if (error.number() != Err::RowChanged)
+        return error;
+    return OmboError(Err::RowChanged,
+                     QStringLiteral("Une autre copie d'Ombrelune a modifié le %1 dans le fichier d'almanach "
+                                    "« %2 » depuis sa lecture ; elle y a écrit %3 : la modification n'a pas "
+                                    "été enregistrée. Votre texte reste affiché en italique ; modifiez de "
+                                    "nouveau la ligne pour l'enregistrer à la place.")
+                         .arg(m_model->dayOf(row), QDir::toNativeSeparators(fichier()), m_model->theirTexts()));
 }
 
 OmboError RecordSource::erreurEcriture(const QSqlError &e) const
@@ -143,10 +171,17 @@ void RecordSource::verifierFichier(QSqlDatabase &db)
 
 void RecordSource::refresh()
 {
-    // Reopening discards edits not yet written: write them first.
+    // Reopening discards edits not yet written: write them first, and keep
+    // the refused ones to show them again.
     save();
+    QList<AlmanacModel::Kept> kept = m_model->keptEdits();
+    for (qsizetype i = g_kept.size() - 1; i >= 0; --i)
+        if (g_kept[i].file == fichier())
+            kept.append(g_kept.takeAt(i));
     m_model->clear();
     m_row = -1;
+    delete m_backup;
+    m_backup = nullptr;
 
     QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
     db.close();
@@ -169,8 +204,18 @@ void RecordSource::refresh()
         const QSqlError e = m_model->lastError();
         m_model->clear();
         db.close();
+        g_kept = kept;
         throw erreur(e);
     }
+    m_backup = new DailyBackup(fichier());
+    m_model->setBackup(m_backup);
+    for (AlmanacModel::Kept k : kept) {
+        if (m_model->rowOf(k.id) < 0) {
+            k.file = fichier();
+            g_kept.append(k);  // its row is gone: kept for the end
+        }
+    }
+    m_model->restore(kept);
     moveTo(m_model->rowCount() > 0 ? 0 : -1);
 }
 
@@ -240,15 +285,77 @@ void RecordSource::followGrid(int row)
         moveTo(row);
 }
 
-void RecordSource::save()
+bool RecordSource::save()
 {
-    if (m_model->isDirty() && !m_model->submitAll())
-        throw erreurEcriture(m_model->lastError());
+    return m_model->submit();
+}
+
+bool RecordSource::undo()
+{
+    return replay(true);
+}
+
+bool RecordSource::redo()
+{
+    return replay(false);
+}
+
+bool RecordSource::replay(bool undo)
+{
+    const int row = undo ? m_model->undoRow() : m_model->redoRow();
+    if (row < 0)
+        return false;
+    if (row != m_row)
+        moveTo(row);
+    return undo ? m_model->undo() : m_model->redo();
+}
+
+bool RecordSource::restoreValue(const QString &field, const QVariant &value)
+{
+    requireCurrent();
+    return m_model->writeValue(m_row, field, value);
+}
+
+void RecordSource::forgetUnsaved()
+{
+    g_kept.clear();
+}
+
+void RecordSource::keepUnsavedAtEnd(const RecordSource *current)
+{
+    const QList<AlmanacModel::Kept> kept = (current ? current->m_model->keptEdits() : QList<AlmanacModel::Kept>()) + g_kept;
+    if (kept.isEmpty())
+        return;
+    const QString now = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
+    QList<UnsavedTexts::Text> texts;
+    QString listing;
+    for (const AlmanacModel::Kept &k : kept) {
+        for (const auto &[field, value] : k.fields) {
+            texts.append({now, k.day, field, value.toString()});
+            listing += QStringLiteral("\n%1 %2 : %3").arg(k.day, field, value.toString());
+        }
+    }
+    const QString file = QDir::toNativeSeparators(UnsavedTexts::path());
+    QString error;
+    const QString why = g_lastFailure.description();
+    const QString text =
+        UnsavedTexts::append(texts, &error)
+            ? QStringLiteral("Des textes n'ont pas pu être enregistrés dans l'almanach (%1). Ils sont gardés "
+                             "dans « %2 » et vous seront proposés au prochain démarrage.").arg(why, file)
+            : QStringLiteral("Des textes n'ont pas pu être enregistrés dans l'almanach (%1), ni gardés dans "
+                             "« %2 » (%3). Copiez-les avant de fermer ce message :\n%4")
+                  .arg(why, file, error, listing);
+    g_kept.clear();
+    platform().messageBox(OmboError(Err::TextsKept, text).messageComplet(), QString(), Style::OkOnly);
 }
 
 void RecordSource::moveTo(int row)
 {
+    // Leaving a row writes what was typed in it.
+    const int left = m_row;
     m_row = row;
+    if (left >= 0 && left != row && left < m_model->rowCount())
+        m_model->writeRow(left);
     emit currentRowChanged();
 }
 

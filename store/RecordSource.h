@@ -1,12 +1,13 @@
 #pragma once
 
 #include "app/OmboError.h"
+#include "store/AlmanacModel.h"
 
 #include <QObject>
 #include <QString>
 #include <QVariant>
 
-class AlmanacModel;
+class DailyBackup;
 class QSqlDatabase;
 class QSqlError;
 
@@ -43,8 +44,21 @@ public:
     int currentRow() const { return m_row; }
     // The grid moved: follow it.
     void followGrid(int row);
-    // Writes the edits not yet written; throws when that fails.
-    void save();
+    // Writes the edits not yet written, row by row; false when one fails
+    // (each failure is reported through writeFailed and its row kept marked).
+    bool save();
+    // Undoes or redoes this session's last change: moves to its row, then
+    // writes it as any edit. False when there is none or it was refused.
+    bool undo();
+    bool redo();
+    // Writes an old value back into a field of the current row.
+    bool restoreValue(const QString &field, const QVariant &value);
+    // At the end of the program: texts typed but refused, by this source or
+    // by update windows since unloaded, are kept in the unsaved-texts file
+    // (a box names it) or, failing that, shown in a box to be copied.
+    static void keepUnsavedAtEnd(const RecordSource *current);
+    // Drops the refused texts of unloaded windows (a fresh process's state).
+    static void forgetUnsaved();
 
     AlmanacModel *model() const { return m_model; }
 
@@ -55,6 +69,8 @@ signals:
 
 private:
     void moveTo(int row);
+    bool replay(bool undo);
+    OmboError describeFailure(int row, const QSqlError &e) const;
     void requireCurrent() const;
     OmboError erreur(const QSqlError &e) const;
     OmboError erreurEcriture(const QSqlError &e) const;
@@ -63,6 +79,7 @@ private:
     QString m_connection;
     QString m_connectionName;
     AlmanacModel *m_model = nullptr;
+    DailyBackup *m_backup = nullptr;
     int m_row = -1;
     // The opened file's identity, to tell a file deleted or replaced since.
     quint64 m_device = 0, m_inode = 0;

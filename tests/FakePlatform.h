@@ -57,6 +57,7 @@ public:
         events << QStringLiteral("end");
         ++ends;
     }
+    QString stateFolder() override { return folder + QStringLiteral("/etat"); }
     void clear()
     {
         events.clear();

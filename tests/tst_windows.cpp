@@ -101,6 +101,7 @@ private slots:
     {
         QFile::remove(base());
         Module1::effacer();
+        RecordSource::forgetUnsaved();
         m_desktop = new FakePlatform;
         m_desktop->folder = m_dir.path();
     }
@@ -443,8 +444,9 @@ private slots:
         typeInToday(QStringLiteral("mien"));
         anotherCopyWritesToday(base(), QStringLiteral("autre"));
         clickTab(5);
-        QCOMPARE(m_desktop->events, (QStringList{"box", "end"}));
+        QCOMPARE(m_desktop->events, (QStringList{"box", "box", "end"}));
         QVERIFY(m_desktop->boxes[0].text.startsWith(QStringLiteral("Erreur N° 3197 - ")));
+        QVERIFY(m_desktop->boxes[1].text.contains(QStringLiteral("textes-non-enregistres.tsv")));
         QCOMPARE(lireChamp(base(), 5, "Evenement1").toString(), QStringLiteral("autre"));
     }
 

@@ -8,11 +8,15 @@
 #include "store/RecordSource.h"
 #include "store/TroisJours.h"
 #include "ui/DataGrid.h"
+#include "store/UnsavedTexts.h"
 #include "ui/HelpAbout.h"
+#include "ui/HistoryDialog.h"
+#include "ui/RecoveryDialog.h"
 #include "ui/Look.h"
 #include "ui/TabStrip.h"
 #include "ui/Twips.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHeaderView>
@@ -59,6 +63,7 @@ Form2::Form2(QWidget *parent)
                             QStringLiteral(":/images/image%1_32.png").arg(i), true);
     buildTabs();
     buildGrid();
+    buildEditCommands();
 
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setTextFormat(Qt::PlainText);
@@ -161,6 +166,60 @@ void Form2::buildGrid()
     });
 }
 
+// Undo, redo and the day's history: in the grid's context menu and on its
+// keys (inside an open cell editor, Ctrl+Z stays the editor's own).
+void Form2::buildEditCommands()
+{
+    DataGrid1->setContextMenuPolicy(Qt::ActionsContextMenu);
+    auto add = [this](const char *name, const QString &caption, const QList<QKeySequence> &keys,
+                      const std::function<void()> &run) {
+        auto *action = new QAction(caption, DataGrid1);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setShortcuts(keys);
+        action->setShortcutContext(Qt::WidgetShortcut);
+        connect(action, &QAction::triggered, this, run);
+        DataGrid1->addAction(action);
+    };
+    add("undo", QStringLiteral("Annuler la modification"), {QKeySequence(Qt::CTRL | Qt::Key_Z)},
+        [this] { Adodc1->undo(); });
+    add("redo", QStringLiteral("Refaire la modification"),
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)},
+        [this] { Adodc1->redo(); });
+    add("history", QStringLiteral("Historique du jour…"), {QKeySequence(Qt::CTRL | Qt::Key_H)}, [this] {
+        if (Adodc1->currentRow() < 0)
+            return;
+        savePending();
+        (new HistoryDialog(Adodc1, this))->open();
+    });
+}
+
+void Form2::offerUnsavedTexts()
+{
+    const QList<UnsavedTexts::Text> texts = UnsavedTexts::read();
+    if (texts.isEmpty())
+        return;
+    auto *dialog = new RecoveryDialog(texts, this);
+    connect(dialog, &QDialog::accepted, this, &Form2::rewriteUnsavedTexts);
+    dialog->open();
+}
+
+void Form2::rewriteUnsavedTexts()
+{
+    AlmanacModel *model = Adodc1->model();
+    QList<UnsavedTexts::Text> elsewhere;
+    for (const UnsavedTexts::Text &t : UnsavedTexts::read()) {
+        int row = 0;
+        while (row < model->rowCount() && model->dayOf(row) != t.day)
+            ++row;
+        // Written, or refused and then kept in the grid like any refused text.
+        if (row < model->rowCount() && model->fieldIndex(t.field) >= 0)
+            model->writeValue(row, t.field, t.text);
+        else
+            elsewhere.append(t);
+    }
+    UnsavedTexts::replace(elsewhere);
+}
+
 void Form2::load()
 {
     try {
@@ -184,13 +243,7 @@ bool Form2::savePending()
     if (!Adodc1)
         return true;
     DataGrid1->commitOpenEditor();
-    try {
-        Adodc1->save();
-        return true;
-    } catch (const OmboError &e) {
-        platform().messageBox(e.messageComplet(), QString(), Style::OkOnly);
-        return false;
-    }
+    return Adodc1->save();
 }
 
 void Form2::syncGrid()
@@ -236,6 +289,7 @@ void Form2::TabStrip1_Click()
             commandeAPropos();
             break;
         case 4:
+            DataGrid1->commitOpenEditor();  // the open cell's text is written like any other
             Adodc1->refresh();
             Adodc1->find(QStringLiteral("Date=(") + Module1::JourCle + QLatin1Char(')'));
             DataGrid1->setFocus();

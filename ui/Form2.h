@@ -27,6 +27,11 @@ public:
     void unload();
     // Writes the grid's pending edit; says so in a box when that fails.
     bool savePending();
+    // Offers the texts an earlier run could not write, when there are any.
+    void offerUnsavedTexts();
+    // Writes them through the grid's own path; those whose day is not in
+    // the almanac stay in their file.
+    void rewriteUnsavedTexts();
 
     bool wasShown() const { return m_shown; }
     RecordSource *source() const { return Adodc1; }
@@ -39,6 +44,7 @@ protected:
 private:
     void buildTabs();
     void buildGrid();
+    void buildEditCommands();
     void Adodc1_MoveComplete();
     void TabStrip1_Click();
     void DataGrid1_KeyDown(int key);

@@ -1,0 +1,67 @@
+#include "ui/HistoryDialog.h"
+
+#include "store/AlmanacModel.h"
+#include "store/RecordSource.h"
+
+#include <QDateTime>
+#include <QDialogButtonBox>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+QString shown(const QVariant &v)
+{
+    return v.isNull() ? QStringLiteral("(vide)") : v.toString();
+}
+}  // namespace
+
+HistoryDialog::HistoryDialog(RecordSource *source, QWidget *parent)
+    : QDialog(parent), m_source(source), m_list(new QTreeWidget(this))
+{
+    setObjectName(QStringLiteral("HistoryDialog"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Historique du %1").arg(source->fieldValue(QStringLiteral("Date")).toString()));
+    m_list->setRootIsDecorated(false);
+    m_list->setHeaderLabels({QStringLiteral("Quand"), QStringLiteral("Texte"), QStringLiteral("Avant"),
+                             QStringLiteral("Après"), QStringLiteral("Copie")});
+    m_list->setAccessibleName(QStringLiteral("Valeurs passées du jour"));
+    auto *buttons = new QDialogButtonBox(this);
+    QPushButton *restore = buttons->addButton(QStringLiteral("Rétablir"), QDialogButtonBox::ActionRole);
+    restore->setObjectName(QStringLiteral("restore"));
+    buttons->addButton(QStringLiteral("Fermer"), QDialogButtonBox::RejectRole);
+    connect(restore, &QPushButton::clicked, this, &HistoryDialog::restoreSelected);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_list);
+    layout->addWidget(buttons);
+    resize(560, 300);
+    fill();
+}
+
+void HistoryDialog::fill()
+{
+    m_list->clear();
+    const QString day = m_source->fieldValue(QStringLiteral("Date")).toString();
+    for (const AlmanacModel::Past &p : m_source->model()->history(day)) {
+        const QString local = QDateTime::fromString(p.when, Qt::ISODate).toLocalTime()
+                                  .toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"));
+        auto *item = new QTreeWidgetItem(m_list, {local, p.field, shown(p.before), shown(p.after), p.copy});
+        item->setData(0, Qt::UserRole, p.before);
+        item->setData(1, Qt::UserRole, p.field);
+    }
+    for (int c = 0; c < m_list->columnCount(); ++c)
+        m_list->resizeColumnToContents(c);
+    if (m_list->topLevelItemCount() > 0)
+        m_list->setCurrentItem(m_list->topLevelItem(0));
+}
+
+void HistoryDialog::restoreSelected()
+{
+    const QTreeWidgetItem *item = m_list->currentItem();
+    if (!item)
+        return;
+    if (m_source->restoreValue(item->data(1, Qt::UserRole).toString(), item->data(0, Qt::UserRole)))
+        fill();
+}

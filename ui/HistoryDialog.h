@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QDialog>
+
+class RecordSource;
+class QTreeWidget;
+
+// The current day's past values, newest first, with a way to write one back.
+class HistoryDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    HistoryDialog(RecordSource *source, QWidget *parent);
+
+    // Writes the selected change's old value back into its text.
+    void restoreSelected();
+
+private:
+    void fill();
+
+    RecordSource *m_source;
+    QTreeWidget *m_list;
+};

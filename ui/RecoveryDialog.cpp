@@ -1,0 +1,33 @@
+#include "ui/RecoveryDialog.h"
+
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+RecoveryDialog::RecoveryDialog(const QList<UnsavedTexts::Text> &texts, QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("RecoveryDialog"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Textes non enregistrés"));
+    auto *intro = new QLabel(QStringLiteral("Ces textes n'avaient pas pu être enregistrés dans l'almanach. "
+                                            "Voulez-vous les réécrire maintenant ?"), this);
+    intro->setWordWrap(true);
+    auto *list = new QPlainTextEdit(this);
+    list->setReadOnly(true);
+    list->setAccessibleName(QStringLiteral("Textes non enregistrés"));
+    for (const UnsavedTexts::Text &t : texts)
+        list->appendPlainText(QStringLiteral("%1  %2 : %3").arg(t.day, t.field, t.text));
+    auto *buttons = new QDialogButtonBox(this);
+    buttons->addButton(QStringLiteral("Réécrire"), QDialogButtonBox::AcceptRole)->setObjectName(QStringLiteral("rewrite"));
+    buttons->addButton(QStringLiteral("Plus tard"), QDialogButtonBox::RejectRole)->setObjectName(QStringLiteral("later"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(intro);
+    layout->addWidget(list);
+    layout->addWidget(buttons);
+    resize(480, 260);
+}
