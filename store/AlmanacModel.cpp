@@ -214,11 +214,13 @@ bool AlmanacModel::writeRow(int row)
     const bool backedUp = m_backup && m_backup->makeIfDue(database());
     if (!updateRowInTable(row, values)) {
         if (backedUp)
-            m_backup->forgetToday();
+            m_backup->discard();
         markRefused(row, lastError().text());
         emit writeFailed(row, lastError());
         return false;
     }
+    if (backedUp)
+        m_backup->confirm();
     m_undo += m_written;
     m_redo.clear();
     selectRow(row);

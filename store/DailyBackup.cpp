@@ -55,19 +55,20 @@ bool DailyBackup::makeIfDue(const QSqlDatabase &db)
     }
     m_checked = today;
     m_madeNow = target;
-    prune(folder);
     return true;
 }
 
-void DailyBackup::forgetToday()
+void DailyBackup::discard()
 {
     QFile::remove(m_madeNow);
     m_madeNow.clear();
     m_checked = QDate();
 }
 
-void DailyBackup::prune(const QString &folder)
+void DailyBackup::confirm()
 {
+    m_madeNow.clear();
+    const QString folder = folderFor(m_almanac);
     const QStringList copies = QDir(folder).entryList({QStringLiteral("ombo-\?\?\?\?-\?\?-\?\?.mdb")},
                                                       QDir::Files, QDir::Name | QDir::Reversed);
     for (qsizetype i = kKept; i < copies.size(); ++i)

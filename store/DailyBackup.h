@@ -20,11 +20,10 @@ public:
     // failure never stops the write that follows; it is reported once per
     // session.
     bool makeIfDue(const QSqlDatabase &db);
+    // The write that followed was made: only the last copies are kept.
+    void confirm();
     // The write that followed failed: a day without writes keeps no copy.
-    void forgetToday();
-
-private:
-    void prune(const QString &folder);
+    void discard();
 
     QString m_almanac;
     QDate m_checked;   // the day whose copy is known to be there

@@ -3,7 +3,8 @@
 // completed. The writer is this same binary run with --ecrivain: it edits
 // rows through the program's own write path (the grid's model, submitted as
 // when the current row changes) and says so on stdout before and after each
-// write. Kills land at random moments drawn from a fixed seed, so a failure
+// write. Every completed write, and none other, leaves its row in the
+// history. Kills land at random moments drawn from a fixed seed, so a failure
 // can be replayed; OMBO_KILLS sets how many (200 by default).
 #include "AlmanacFixture.h"
 #include "store/AlmanacModel.h"
@@ -81,6 +82,7 @@ struct Etat
 {
     QString integrite;
     int rows = 0;
+    int history = 0;
     QHash<int, QPair<QString, QString>> textes;  // by id
 };
 
@@ -94,6 +96,8 @@ Etat lire(const QString &path)
             QSqlQuery q(db);
             if (q.exec(QStringLiteral("PRAGMA integrity_check")) && q.next())
                 e.integrite = q.value(0).toString();
+            if (q.exec(QStringLiteral("SELECT count(*) FROM Historique")) && q.next())
+                e.history = q.value(0).toInt();
             if (q.exec(QStringLiteral("SELECT id, Evenement1, Evenement2 FROM Evenements"))) {
                 while (q.next()) {
                     ++e.rows;
@@ -130,7 +134,7 @@ private slots:
                               ? qEnvironmentVariableIntValue("OMBO_KILLS")
                               : 200;
         std::mt19937 rng(20040105);
-        int enVol = 0, journaux = 0, ecritures = 0;
+        int enVol = 0, journaux = 0, ecritures = 0, historique = 0;
         QElapsedTimer total;
         total.start();
         for (int k = 0; k < kills; ++k) {
@@ -167,6 +171,7 @@ private slots:
                     (c.second ? row.second : row.first) = texte(k, n);
                     pending = -1;
                     ++ecritures;
+                    ++historique;
                 }
             }
             journaux += QFile::exists(path + QStringLiteral("-journal"));
@@ -182,9 +187,12 @@ private slots:
                 auto &row = attendu[c.row + 1];
                 QString &field = c.second ? row.second : row.first;
                 const QString now = c.second ? e.textes[c.row + 1].second : e.textes[c.row + 1].first;
-                if (now == texte(k, pending))
+                if (now == texte(k, pending)) {
                     field = now;
+                    ++historique;
+                }
             }
+            QCOMPARE(e.history, historique);
             for (auto it = attendu.cbegin(); it != attendu.cend(); ++it) {
                 if (e.textes.value(it.key()) != it.value())
                     QFAIL(qPrintable(QStringLiteral("kill %1 (after %2 ms): row %3 holds \"%4\", expected \"%5\"")

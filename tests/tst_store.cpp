@@ -35,6 +35,7 @@ private slots:
     void init()
     {
         QFile::remove(base());
+        QDir(m_dir.filePath(QStringLiteral("sauvegardes"))).removeRecursively();
         Module1::effacer();
     }
 
@@ -266,6 +267,63 @@ private slots:
         QVERIFY(m2->setData(m2->index(5, ev1), QStringLiteral("encore")));
         QVERIFY(m2->submit());
         QCOMPARE(lireChamp(base(), 6, "Evenement1").toString(), QStringLiteral("encore"));
+    }
+
+    // Before the first write of each day, a copy of the almanac as it stood;
+    // none for a day whose write failed; the last 14 written days kept.
+    void dailyBackups()
+    {
+        QVERIFY(ecrireAlmanach(base(), anneeComplete()));
+        FakePlatform desktop;
+        RecordSource source;
+        QVERIFY(charger(source, m_dir.path()));
+        const QDir folder(m_dir.filePath(QStringLiteral("sauvegardes")));
+        QVERIFY(!folder.exists());  // opening makes none
+        AlmanacModel *m = source.model();
+        const QModelIndex cell = m->index(10, m->fieldIndex("Evenement1"));
+        QStringList copies;
+        QString lastWritten = QStringLiteral("A 11/01");
+        for (int d = 0; d < 20; ++d) {
+            desktop.date = QDate(2004, 2, 1).addDays(d);
+            const QString copy = desktop.date.toString(QStringLiteral("'ombo-'yyyy-MM-dd'.mdb'"));
+            if (d % 5 == 4) {  // another program changed the row: the day's only write fails
+                QVERIFY(executer(base(), {QStringLiteral("UPDATE Evenements SET Evenement1 = ? WHERE id = 11")},
+                                 {QStringLiteral("ailleurs %1").arg(d)}));
+                QVERIFY(m->setData(cell, QStringLiteral("refusé")));
+                QVERIFY(!m->submit());
+                lastWritten = QStringLiteral("ailleurs %1").arg(d);
+                continue;
+            }
+            for (int n = 0; n < 2; ++n) {
+                QVERIFY(m->setData(cell, QStringLiteral("jour %1-%2").arg(d).arg(n)));
+                QVERIFY(m->submit());
+            }
+            QCOMPARE(lireChamp(folder.filePath(copy), 11, "Evenement1").toString(), lastWritten);
+            lastWritten = QStringLiteral("jour %1-1").arg(d);
+            copies << copy;
+        }
+        QCOMPARE(folder.entryList(QDir::Files, QDir::Name), copies.mid(copies.size() - 14));
+    }
+
+    // A copy that cannot be made is said once, and the writes go on.
+    void failedBackupDoesNotStopTheWrite()
+    {
+        QVERIFY(ecrireAlmanach(base(), anneeComplete()));
+        QDir(m_dir.filePath(QStringLiteral("sauvegardes"))).removeRecursively();
+        QVERIFY(ecrireFichier(m_dir.filePath(QStringLiteral("sauvegardes")), "pas un dossier"));
+        FakePlatform desktop;
+        RecordSource source;
+        QVERIFY(charger(source, m_dir.path()));
+        AlmanacModel *m = source.model();
+        for (int d = 0; d < 2; ++d) {
+            desktop.date = QDate(2004, 3, 1).addDays(d);
+            QVERIFY(m->setData(m->index(3, m->fieldIndex("Evenement2")), QString::number(d)));
+            QVERIFY(m->submit());
+            QCOMPARE(lireChamp(base(), 4, "Evenement2").toString(), QString::number(d));
+        }
+        QCOMPARE(desktop.events, QStringList{"box"});
+        QVERIFY2(desktop.boxes[0].text.startsWith(QStringLiteral("Erreur N° 3050 - La sauvegarde du jour")),
+                 qPrintable(desktop.boxes[0].text));
     }
 };
 

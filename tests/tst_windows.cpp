@@ -8,10 +8,12 @@
 #include "ui/DataGrid.h"
 #include "ui/Form1.h"
 #include "ui/Form2.h"
+#include "ui/HistoryDialog.h"
 #include "ui/TabStrip.h"
 
 #include <QClipboard>
 #include <QFile>
+#include <QPushButton>
 #include <QLabel>
 
 #include <QMenuBar>
@@ -43,17 +45,29 @@ void settle()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-// Types `text` into the cell of today's row, column Evenement1, and leaves
+// Types `text` into the first text of `row` (today's by default), and leaves
 // the editor open.
-void typeInToday(const QString &text)
+void typeInToday(const QString &text, int row = -1, const char *field = "Evenement1")
 {
     AlmanacModel *m = f2().source()->model();
-    const QModelIndex cell = m->index(f2().source()->currentRow(), m->fieldIndex("Evenement1"));
+    const QModelIndex cell = m->index(row < 0 ? f2().source()->currentRow() : row, m->fieldIndex(field));
     grid()->setCurrentIndex(cell);
     grid()->edit(cell);
-    auto *editor = grid()->viewport()->findChild<CellEditor *>();
+    auto *editor = qobject_cast<CellEditor *>(grid()->cells()->openEditor());
     QVERIFY(editor);
     editor->setPlainText(text);
+}
+
+// Leaves the current row for `row`, as a click would.
+void goTo(int row)
+{
+    grid()->setCurrentIndex(grid()->currentIndex().siblingAtRow(row));
+}
+
+QVariant cell(int row, const char *field = "Evenement1", int role = Qt::EditRole)
+{
+    AlmanacModel *m = f2().source()->model();
+    return m->index(row, m->fieldIndex(field)).data(role);
 }
 
 // Another copy of the program writes today's first text (row 05/01).
@@ -448,6 +462,147 @@ private slots:
         QVERIFY(m_desktop->boxes[0].text.startsWith(QStringLiteral("Erreur N° 3197 - ")));
         QVERIFY(m_desktop->boxes[1].text.contains(QStringLiteral("textes-non-enregistres.tsv")));
         QCOMPARE(lireChamp(base(), 5, "Evenement1").toString(), QStringLiteral("autre"));
+    }
+
+    // Another copy wrote today's row: this copy's text is refused with a box
+    // quoting the other's, kept marked, and blocks nothing; edited again, it
+    // is written, and the other copy's text stays in the history.
+    void refusedRowBlocksNothing()
+    {
+        start();
+        typeInToday(QStringLiteral("mien"));
+        anotherCopyWritesToday(base(), QStringLiteral("autre"));
+        goTo(5);
+        QCOMPARE(m_desktop->events, QStringList{"box"});
+        QVERIFY2(m_desktop->boxes[0].text.startsWith(QStringLiteral("Erreur N° 3197 - "))
+                     && m_desktop->boxes[0].text.contains(QStringLiteral("05/01"))
+                     && m_desktop->boxes[0].text.contains(QStringLiteral("« autre »")),
+                 qPrintable(m_desktop->boxes[0].text));
+        typeInToday(QStringLiteral("six"), 5);
+        goTo(6);
+        QCOMPARE(lireChamp(base(), 6, "Evenement1").toString(), QStringLiteral("six"));
+        QCOMPARE(cell(4).toString(), QStringLiteral("mien"));
+        QVERIFY(cell(4, "Evenement1", Qt::FontRole).value<QFont>().italic());
+        QVERIFY(cell(4, "Evenement2", Qt::ToolTipRole).toString().startsWith(QStringLiteral("Non enregistré : ")));
+        goTo(4);
+        goTo(7);  // passing by writes nothing of it
+        QCOMPARE(m_desktop->boxes.size(), 1);
+        typeInToday(QStringLiteral("mien encore"), 4);
+        goTo(5);
+        QCOMPARE(lireChamp(base(), 5, "Evenement1").toString(), QStringLiteral("mien encore"));
+        QCOMPARE(m_desktop->boxes.size(), 1);
+        QVERIFY(!cell(4, "Evenement1", Qt::FontRole).isValid());
+        const auto past = f2().source()->model()->history(QStringLiteral("05/01"));
+        QCOMPARE(past.size(), 2);  // the other copy's write, then ours
+        QCOMPARE(past[0].before.toString(), QStringLiteral("autre"));
+        QCOMPARE(past[0].after.toString(), QStringLiteral("mien encore"));
+    }
+
+    // "&Ce Jour" takes the open cell's text first, like every way of leaving a row.
+    void todayTabWritesTheOpenCell_data()
+    {
+        QTest::addColumn<bool>("otherCopyFirst");
+        QTest::newRow("written") << false;
+        QTest::newRow("refused, kept") << true;
+    }
+    void todayTabWritesTheOpenCell()
+    {
+        QFETCH(bool, otherCopyFirst);
+        start();
+        typeInToday(QStringLiteral("tapé"));
+        if (otherCopyFirst)
+            anotherCopyWritesToday(base(), QStringLiteral("autre"));
+        clickTab(4);
+        QCOMPARE(lireChamp(base(), 5, "Evenement1").toString(), otherCopyFirst ? QStringLiteral("autre") : QStringLiteral("tapé"));
+        QCOMPARE(m_desktop->boxes.size(), otherCopyFirst ? 1 : 0);
+        QCOMPARE(grid()->currentIndex().row(), 4);
+        QCOMPARE(cell(4).toString(), QStringLiteral("tapé"));
+        QCOMPARE(cell(4, "Evenement1", Qt::FontRole).isValid(), otherCopyFirst);
+    }
+
+    // Ctrl+Z walks back across rows (a Null comes back as Null), Ctrl+Y and
+    // Ctrl+Shift+Z go forward; the history dialog writes an old value back.
+    void undoRedoAndHistory()
+    {
+        QVector<Ligne> lignes = anneeComplete();
+        lignes[5].ev2 = QVariant(QMetaType::fromType<QString>());
+        start(lignes);
+        typeInToday(QStringLiteral("un"));
+        typeInToday(QStringLiteral("deux"), 5, "Evenement2");
+        typeInToday(QStringLiteral("trois"), 6);
+        goTo(10);
+        f2().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f2()));
+        grid()->setFocus();
+        const auto key = [](int k, Qt::KeyboardModifiers mods) { QTest::keyClick(grid(), Qt::Key(k), mods); };
+        for (int row : {6, 5, 4}) {
+            key(Qt::Key_Z, Qt::ControlModifier);
+            QCOMPARE(grid()->currentIndex().row(), row);
+        }
+        QCOMPARE(lireChamp(base(), 5, "Evenement1").toString(), QStringLiteral("A 05/01"));
+        QVERIFY(lireChamp(base(), 6, "Evenement2").isNull());
+        QCOMPARE(lireChamp(base(), 7, "Evenement1").toString(), QStringLiteral("A 07/01"));
+        key(Qt::Key_Y, Qt::ControlModifier);
+        key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(lireChamp(base(), 5, "Evenement1").toString(), QStringLiteral("un"));
+        QCOMPARE(lireChamp(base(), 6, "Evenement2").toString(), QStringLiteral("deux"));
+        QCOMPARE(grid()->currentIndex().row(), 5);
+
+        goTo(4);
+        key(Qt::Key_H, Qt::ControlModifier);
+        auto *dialog = f2().findChild<HistoryDialog *>();
+        QVERIFY(dialog);
+        dialog->restoreSelected();  // the newest change: back to what was before it
+        QCOMPARE(lireChamp(base(), 5, "Evenement1").toString(), QStringLiteral("A 05/01"));
+        dialog->close();
+        // Restoring is a change like any other: undone next, unless another
+        // copy changed the row meanwhile.
+        anotherCopyWritesToday(base(), QStringLiteral("autre"));
+        key(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(lireChamp(base(), 5, "Evenement1").toString(), QStringLiteral("autre"));
+        QCOMPARE(m_desktop->boxes.size(), 1);
+        QVERIFY(m_desktop->boxes[0].text.startsWith(QStringLiteral("Erreur N° 3197 - ")));
+    }
+
+    // Texts refused at the end are kept in a file the end box names, offered
+    // at the next start and written on "Réécrire"; when even that file
+    // cannot be written, the box itself holds them.
+    void refusedTextsOutliveTheProgram_data()
+    {
+        QTest::addColumn<bool>("stateWritable");
+        QTest::newRow("kept in a file") << true;
+        QTest::newRow("no file possible") << false;
+    }
+    void refusedTextsOutliveTheProgram()
+    {
+        QFETCH(bool, stateWritable);
+        const QString state = m_desktop->stateFolder();
+        QDir(state).removeRecursively();
+        QFile::remove(state);
+        if (!stateWritable)
+            QVERIFY(ecrireFichier(state, "un fichier, pas un dossier"));
+        const QString typed = QStringLiteral("a\tb\\c\nd");
+        start();
+        typeInToday(typed);
+        anotherCopyWritesToday(base(), QStringLiteral("autre"));
+        QTest::keyClick(grid(), Qt::Key_Escape);
+        QCOMPARE(m_desktop->events, (QStringList{"beep", "box", "box", "end"}));
+        const QString endBox = m_desktop->boxes[1].text;
+        QVERIFY2(endBox.contains(QStringLiteral("textes-non-enregistres.tsv")), qPrintable(endBox));
+        QCOMPARE(endBox.contains(typed), !stateWritable);
+        if (!stateWritable)
+            return;
+
+        Windows::unloadForm2();
+        settle();
+        m_desktop->clear();
+        Windows::start();
+        auto *offer = f2().findChild<QDialog *>(QStringLiteral("RecoveryDialog"));
+        QVERIFY(offer);
+        offer->findChild<QPushButton *>(QStringLiteral("rewrite"))->click();
+        QCOMPARE(lireChamp(base(), 5, "Evenement1").toString(), typed);
+        QVERIFY(!QFile::exists(state + QStringLiteral("/textes-non-enregistres.tsv")));
+        QVERIFY(m_desktop->events.isEmpty());
     }
 
     void greetingEndsWithoutBeep_data()
