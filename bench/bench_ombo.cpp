@@ -12,6 +12,7 @@
 #include "app/Windows.h"
 #include "calendar/NomDuJour.h"
 #include "store/AlmanacModel.h"
+#include "store/DailyBackup.h"
 #include "store/RecordSource.h"
 #include "store/TroisJours.h"
 #include "ui/DataGrid.h"
@@ -180,6 +181,61 @@ private slots:
         QCOMPARE(vus.size(), 366);
         QCOMPARE(vus.first(), QStringLiteral("   Jeudi  01/01"));
         QCOMPARE(vus.last(), QStringLiteral("   Jeudi  31/12"));
+    }
+
+    // One edited row written, with its history row, through the grid's path.
+    void writeWithHistory()
+    {
+        RecordSource source;
+        extraireTroisJours(source, m_dir.path());
+        AlmanacModel *m = source.model();
+        const QModelIndex cell = m->index(source.currentRow(), m->fieldIndex(QStringLiteral("Evenement1")));
+        int n = 0;
+        m->setData(cell, QStringLiteral("avant"));
+        QVERIFY(m->writeRow(source.currentRow()));  // the day's backup is made here, not measured
+        QBENCHMARK {
+            m->setData(cell, QStringLiteral("texte %1").arg(++n));
+            QVERIFY(m->writeRow(source.currentRow()));
+        }
+    }
+
+    // Ctrl+Z then Ctrl+Y in the grid, each written to the file and repainted:
+    // one iteration is two round trips.
+    void undoRedoRoundTrips()
+    {
+        Windows::start();
+        QCoreApplication::processEvents();
+        DataGrid *g = grid();
+        f2().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f2()));
+        g->setFocus();
+        AlmanacModel *m = f2().source()->model();
+        const QModelIndex cell = m->index(340, m->fieldIndex(QStringLiteral("Evenement1")));
+        const QString before = cell.data().toString();
+        QVERIFY(m->writeValue(340, QStringLiteral("Evenement1"), before + QStringLiteral(" modifié")));
+        QTest::keyClick(g, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(cell.data().toString(), before);
+        QTest::keyClick(g, Qt::Key_Y, Qt::ControlModifier);
+        QBENCHMARK {
+            QTest::keyClick(g, Qt::Key_Z, Qt::ControlModifier);
+            QCoreApplication::processEvents();
+            QTest::keyClick(g, Qt::Key_Y, Qt::ControlModifier);
+            QCoreApplication::processEvents();
+        }
+        QCOMPARE(cell.data().toString(), before + QStringLiteral(" modifié"));
+    }
+
+    // The day's copy of the 366-row almanac (VACUUM INTO), one day per iteration.
+    void dailyBackup()
+    {
+        RecordSource source;
+        extraireTroisJours(source, m_dir.path());
+        DailyBackup backup(m_dir.filePath(QStringLiteral("ombo.mdb")));
+        static int days = 0;  // -median runs this function again: a new day each time
+        QBENCHMARK {
+            m_desktop->date = kToday.addDays(++days);
+            QVERIFY2(backup.makeIfDue(source.model()->database()), qPrintable(m_desktop->date.toString()));
+        }
     }
 
     void nomDuJour()

@@ -157,6 +157,7 @@ QSqlRecord AlmanacModel::readRow(int row) const
 
 bool AlmanacModel::select()
 {
+    m_historyReady = false;  // the file may be another one now
     m_read.clear();
     m_refused.clear();
     bool ok = QSqlTableModel::select();
@@ -363,8 +364,9 @@ bool AlmanacModel::storedRow(const QVariant &id, QSqlRecord *out)
 // changes of each day and field are kept.
 bool AlmanacModel::recordHistory(QSqlQuery &q, const QString &day, const QList<Change> &changes)
 {
-    if (!q.exec(kCreateHistory) || !q.exec(kIndexHistory))
+    if (!m_historyReady && (!q.exec(kCreateHistory) || !q.exec(kIndexHistory)))
         return false;
+    m_historyReady = true;
     const QString when = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
     for (const Change &c : changes) {
         q.prepare(QStringLiteral("INSERT INTO Historique (Date, Champ, Avant, Apres, Quand, Copie)"

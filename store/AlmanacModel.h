@@ -113,5 +113,6 @@ private:
     QList<Change> m_undo, m_redo;    // this session's changes
     QList<Change> m_written;         // what the last successful write changed
     QString m_theirTexts;
+    bool m_historyReady = false;  // "Historique" known to exist in the file
     DailyBackup *m_backup = nullptr;
 };
