@@ -15,6 +15,12 @@ QString shown(const QVariant &v)
 {
     return v.isNull() ? QStringLiteral("(vide)") : v.toString();
 }
+
+// "Evenement1" as its column is captioned.
+QString caption(const QString &field)
+{
+    return field.startsWith(QLatin1String("Evenement")) ? QStringLiteral("Événement ") + field.mid(9) : field;
+}
 }  // namespace
 
 HistoryDialog::HistoryDialog(RecordSource *source, QWidget *parent)
@@ -47,7 +53,7 @@ void HistoryDialog::fill()
     for (const AlmanacModel::Past &p : m_source->model()->history(day)) {
         const QString local = QDateTime::fromString(p.when, Qt::ISODate).toLocalTime()
                                   .toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"));
-        auto *item = new QTreeWidgetItem(m_list, {local, p.field, shown(p.before), shown(p.after), p.copy});
+        auto *item = new QTreeWidgetItem(m_list, {local, caption(p.field), shown(p.before), shown(p.after), p.copy});
         item->setData(0, Qt::UserRole, p.before);
         item->setData(1, Qt::UserRole, p.field);
     }
