@@ -29,3 +29,8 @@ QString Platform::stateFolder()
         base = QDir::homePath() + QStringLiteral("/.local/state");
     return base + QStringLiteral("/ombrelune");
 }
+
+QDateTime Platform::nowUtc()
+{
+    return QDateTime::currentDateTimeUtc();
+}

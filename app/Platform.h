@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QDateTime>
 #include <QString>
 
 class QWidget;
@@ -28,6 +29,8 @@ public:
 
     // The local calendar date, read once per call.
     virtual QDate today() = 0;
+    // The moment, in UTC (what the history and the unsaved-texts file record).
+    virtual QDateTime nowUtc();
     // The folder that holds the program.
     virtual QString programFolder() = 0;
     // A modal box; the answer is never read. An empty title means "OMBO".

@@ -1,6 +1,7 @@
 #include "store/AlmanacModel.h"
 
 #include "app/OmboError.h"
+#include "app/Platform.h"
 #include "store/DailyBackup.h"
 #include "store/Schema.h"
 #include "store/TextLines.h"
@@ -367,7 +368,7 @@ bool AlmanacModel::recordHistory(QSqlQuery &q, const QString &day, const QList<C
     if (!m_historyReady && (!q.exec(kCreateHistory) || !q.exec(kIndexHistory)))
         return false;
     m_historyReady = true;
-    const QString when = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
+    const QString when = platform().nowUtc().toString(Qt::ISODate);
     for (const Change &c : changes) {
         q.prepare(QStringLiteral("INSERT INTO Historique (Date, Champ, Avant, Apres, Quand, Copie)"
                                  " VALUES (?, ?, ?, ?, ?, ?)"));

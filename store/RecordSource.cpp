@@ -326,7 +326,7 @@ void RecordSource::keepUnsavedAtEnd(const RecordSource *current)
     const QList<AlmanacModel::Kept> kept = (current ? current->m_model->keptEdits() : QList<AlmanacModel::Kept>()) + g_kept;
     if (kept.isEmpty())
         return;
-    const QString now = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
+    const QString now = platform().nowUtc().toString(Qt::ISODate);
     QList<UnsavedTexts::Text> texts;
     QString listing;
     for (const AlmanacModel::Kept &k : kept) {

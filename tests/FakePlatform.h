@@ -37,6 +37,7 @@ public:
     ~FakePlatform() override { install(nullptr); }
 
     QDate today() override { return date; }
+    QDateTime nowUtc() override { return QDateTime(date, QTime(12, 0), Qt::UTC); }
     QString programFolder() override { return folder; }
     void messageBox(const QString &text, const QString &title, int style) override
     {
