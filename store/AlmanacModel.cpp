@@ -365,9 +365,9 @@ bool AlmanacModel::storedRow(const QVariant &id, QSqlRecord *out)
 // changes of each day and field are kept.
 bool AlmanacModel::recordHistory(QSqlQuery &q, const QString &day, const QList<Change> &changes)
 {
+    // Made at the first write; a rolled-back write takes it back with it.
     if (!m_historyReady && (!q.exec(kCreateHistory) || !q.exec(kIndexHistory)))
         return false;
-    m_historyReady = true;
     const QString when = platform().nowUtc().toString(Qt::ISODate);
     for (const Change &c : changes) {
         q.prepare(QStringLiteral("INSERT INTO Historique (Date, Champ, Avant, Apres, Quand, Copie)"
@@ -452,6 +452,7 @@ bool AlmanacModel::updateRowInTable(int row, const QSqlRecord &values)
         return abandon(q.lastError());
     if (!q.exec(QStringLiteral("COMMIT")))
         return abandon(q.lastError());
+    m_historyReady = true;
     m_written = changes;
     return true;  // the caller reads the row again (selectRow)
 }
