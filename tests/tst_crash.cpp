@@ -138,7 +138,7 @@ private slots:
         QElapsedTimer total;
         total.start();
         for (int k = 0; k < kills; ++k) {
-            const int delai = int(rng() % 60);  // ms after the writer is ready
+            const int delai = int(rng() % 120);  // ms after the writer is ready
             QProcess writer;
             writer.setProcessChannelMode(QProcess::ForwardedErrorChannel);
             writer.start(QCoreApplication::applicationFilePath(),
