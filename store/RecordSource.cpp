@@ -337,7 +337,7 @@ void RecordSource::keepUnsavedAtEnd(const RecordSource *current)
     }
     const QString file = QDir::toNativeSeparators(UnsavedTexts::path());
     QString error;
-    const QString why = g_lastFailure.description();
+    const QString &why = g_lastFailure.description();
     const QString text =
         UnsavedTexts::append(texts, &error)
             ? QStringLiteral("Des textes n'ont pas pu être enregistrés dans l'almanach (%1). Ils sont gardés "
