@@ -95,7 +95,8 @@ void Form2::buildTabs()
     TabStrip1->setDrawBase(false);
     TabStrip1->setIconSize(QSize(16, 16));
     // Our sans-serif substitute runs wider than the classic bitmap face:
-    // a slightly smaller size keeps the five captions across the window.
+    // a slightly smaller size keeps the five captions across the window, and
+    // fitCaptions() goes smaller where a style's padding asks for it.
     QFont narrower = font();
     narrower.setPointSizeF(7.5);
     TabStrip1->setFont(narrower);
@@ -104,6 +105,7 @@ void Form2::buildTabs()
         TabStrip1->setTabToolTip(i, QString::fromUtf8(t.tooltip));
     }
     TabStrip1->setTabData(1, QStringLiteral("F1"));  // a name of the tab, not a key binding
+    TabStrip1->fitCaptions();
     connect(TabStrip1, &TabStrip::tabActivated, this, &Form2::TabStrip1_Click);
 }
 
