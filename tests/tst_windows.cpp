@@ -11,6 +11,7 @@
 #include "ui/TabStrip.h"
 
 #include <QFile>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -418,6 +419,30 @@ private slots:
         QCOMPARE(m_desktop->boxes[0].title, QStringLiteral("Ombrelune.exe"));
         QCOMPARE(m_desktop->boxes[0].text, QStringLiteral("Ombrelune, par Valdric\r\nV 2.0 - 11/2003"));
         QCOMPARE(m_desktop->boxes[0].style, 54);
+    }
+
+    void darkThemeKeepsFixedColoursReadable()
+    {
+        const QPalette light = QApplication::palette();
+        QPalette dark = light;
+        for (auto role : {QPalette::Window, QPalette::Base, QPalette::Button})
+            dark.setColor(role, QColor(0x20, 0x20, 0x20));
+        for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+            dark.setColor(role, QColor(0xEE, 0xEE, 0xEE));
+        dark.setColor(QPalette::Highlight, QColor(0x30, 0x60, 0xA0));
+        dark.setColor(QPalette::HighlightedText, Qt::white);
+        QApplication::setPalette(dark);
+        start();
+        const QPalette cells = grid()->palette(), rose = label()->palette();
+        QApplication::setPalette(light);
+        QCOMPARE(cells.color(QPalette::Base), QColor(0xC0, 0xFF, 0xFF));
+        QCOMPARE(cells.color(QPalette::Text), QColor(Qt::black));
+        QCOMPARE(rose.color(QPalette::Window), QColor(0xFF, 0xC0, 0xC0));
+        QCOMPARE(rose.color(QPalette::WindowText), QColor(Qt::black));
+        // The selection and what has no fixed colour follow the theme.
+        QCOMPARE(cells.color(QPalette::Highlight), dark.color(QPalette::Highlight));
+        QCOMPARE(cells.color(QPalette::HighlightedText), dark.color(QPalette::HighlightedText));
+        QCOMPARE(grid()->horizontalHeader()->palette().color(QPalette::ButtonText), dark.color(QPalette::ButtonText));
     }
 
     void desktopReportsAMissingHelpFile()

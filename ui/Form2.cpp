@@ -66,6 +66,7 @@ Form2::Form2(QWidget *parent)
     Label1->setAutoFillBackground(true);
     QPalette rose = Label1->palette();
     rose.setColor(QPalette::Window, QColor(0xFF, 0xC0, 0xC0));
+    rose.setColor(QPalette::WindowText, Qt::black);
     Label1->setPalette(rose);
     Label1->setGeometry(0, twips(3400), twips(5895), twips(300));
 
@@ -125,9 +126,11 @@ void Form2::buildGrid()
     DataGrid1->setGeometry(0, top + captionHeight, width, height - captionHeight);
     DataGrid1->setToolTip(QStringLiteral("Mise à jour des Données."));
     DataGrid1->setLocale(QLocale(QLocale::French, QLocale::France));
+    // The cells' background is fixed, so their text is too: a dark theme's
+    // light text would vanish on the cyan. The selection keeps the theme's.
     QPalette cells = DataGrid1->palette();
     cells.setColor(QPalette::Base, QColor(0xC0, 0xFF, 0xFF));
-    cells.setColor(QPalette::Text, cells.color(QPalette::WindowText));
+    cells.setColor(QPalette::Text, Qt::black);
     DataGrid1->setPalette(cells);
     DataGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
     DataGrid1->setWordWrap(false);
