@@ -27,6 +27,7 @@ void DesktopPlatform::messageBox(const QString &text, const QString &title, int 
     box.setWindowTitle(title.isEmpty() ? Identity::kTitre : title);
     box.setTextFormat(Qt::PlainText);
     box.setText(text);
+    box.setAccessibleDescription(text);  // what a screen reader reads after the title
     const int icon = style & 0x70;
     if (icon == 16)
         box.setIcon(QMessageBox::Critical);

@@ -10,6 +10,7 @@
 #include "ui/Form2.h"
 #include "ui/TabStrip.h"
 
+#include <QAccessible>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
@@ -443,6 +444,91 @@ private slots:
         QCOMPARE(cells.color(QPalette::Highlight), dark.color(QPalette::Highlight));
         QCOMPARE(cells.color(QPalette::HighlightedText), dark.color(QPalette::HighlightedText));
         QCOMPARE(grid()->horizontalHeader()->palette().color(QPalette::ButtonText), dark.color(QPalette::ButtonText));
+    }
+
+    void screenReaderFollowsTheCurrentCell_data()
+    {
+        QTest::addColumn<QString>("move");
+        QTest::newRow("start-up") << "";
+        QTest::newRow("Down") << "down";
+        QTest::newRow("End") << "end";
+        QTest::newRow("Ce Jour") << "today";
+    }
+    void screenReaderFollowsTheCurrentCell()
+    {
+        QFETCH(QString, move);
+        start();
+        QVERIFY(QTest::qWaitForWindowActive(&f2()));
+        if (move == QLatin1String("down"))
+            QTest::keyClick(grid(), Qt::Key_Down);
+        else if (move == QLatin1String("end"))
+            QTest::keyClick(grid(), Qt::Key_End);
+        else if (move == QLatin1String("today")) {
+            QTest::keyClick(grid(), Qt::Key_End);
+            clickTab(4);
+        }
+
+        QAccessibleInterface *window = QAccessible::queryAccessibleInterface(&f2());
+        QCOMPARE(window->role(), QAccessible::Window);
+        QCOMPARE(window->text(QAccessible::Name), f2().windowTitle());
+        QAccessibleInterface *table = QAccessible::queryAccessibleInterface(grid());
+        QCOMPARE(table->role(), QAccessible::Table);
+        QCOMPARE(table->text(QAccessible::Name), QStringLiteral("Almanach"));
+        QAccessibleTableInterface *t = table->tableInterface();
+        QCOMPARE(t->columnCount(), 3);
+        QCOMPARE(t->rowCount(), 366);
+        QStringList headers;
+        for (QAccessibleInterface *h : t->cellAt(0, 2)->tableCellInterface()->columnHeaderCells())
+            headers << h->text(QAccessible::Name);
+        QCOMPARE(headers, QStringList{QStringLiteral("Événement 2")});
+        QCOMPARE(t->columnDescription(0), QStringLiteral("DATES"));
+
+        // Exactly one cell reads as focused and selected: the current one,
+        // with the current row's texts.
+        const int row = f2().source()->currentRow();
+        QCOMPARE(grid()->currentIndex().row(), row);
+        QAccessibleInterface *focused = nullptr;
+        for (int r : QSet<int>{0, row, 365})
+            for (int c = 0; c < 3; ++c)
+                if (t->cellAt(r, c)->state().focused) {
+                    QVERIFY2(!focused, "two focused cells");
+                    focused = t->cellAt(r, c);
+                }
+        QVERIFY(focused);
+        QVERIFY(focused->state().selected);
+        QCOMPARE(focused->tableCellInterface()->rowIndex(), row);
+        QCOMPARE(focused->text(QAccessible::Name), grid()->currentIndex().data().toString());
+        QCOMPARE(table->focusChild(), focused);
+        // The number a move is announced with leads back to the same cell.
+        QCOMPARE(table->child(table->indexOfChild(focused)), focused);
+    }
+
+    void screenReaderHearsTheGreeting()
+    {
+        start();
+        clickTab(1);
+        settle();
+        QAccessibleInterface *surface = QAccessible::queryAccessibleInterface(Windows::form1()->centralWidget());
+        QAccessibleTextInterface *text = surface->textInterface();
+        QVERIFY(text);
+        QCOMPARE(text->text(0, text->characterCount()).split(QLatin1Char('\n')),
+                 (QStringList{"Bonjour ! Nous sommes le Lundi 05/01/2004", "", "Hier : ", "A 04/01", "B 04/01",
+                              "Ce jour :", "A 05/01", "B 05/01", "Demain :", "A 06/01", "B 06/01"}));
+        QCOMPARE(QAccessible::queryAccessibleInterface(Windows::form1())->role(), QAccessible::Window);
+    }
+
+    void desktopBoxIsReadWithItsText()
+    {
+        DesktopPlatform desktop;
+        QString read;
+        QTimer::singleShot(0, this, [&read] {
+            QWidget *box = QApplication::activeModalWidget();
+            QVERIFY(box);
+            read = QAccessible::queryAccessibleInterface(box)->text(QAccessible::Description);
+            box->close();
+        });
+        desktop.messageBox(QStringLiteral("Erreur N° 3021 - <b>x</b>"), QString(), Style::OkOnly);
+        QCOMPARE(read, QStringLiteral("Erreur N° 3021 - <b>x</b>"));
     }
 
     void desktopReportsAMissingHelpFile()

@@ -1,5 +1,7 @@
 #include "ui/DataGrid.h"
 
+#include "ui/Accessibility.h"
+
 QWidget *CellDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &option,
                                     const QModelIndex &index) const
 {
@@ -24,4 +26,17 @@ void DataGrid::commitOpenEditor()
 {
     if (QWidget *editor = m_cells->openEditor())
         commitData(editor);
+}
+
+// The table view's own notices would count the hidden columns: skip them.
+void DataGrid::currentChanged(const QModelIndex &current, const QModelIndex &previous)
+{
+    QAbstractItemView::currentChanged(current, previous);
+    GridAccessibility::currentChanged(this, current);
+}
+
+void DataGrid::selectionChanged(const QItemSelection &selected, const QItemSelection &deselected)
+{
+    QAbstractItemView::selectionChanged(selected, deselected);
+    GridAccessibility::selectionChanged(this, selected, deselected);
 }

@@ -36,6 +36,11 @@ public:
     // Hands the text typed in an open cell editor to the model.
     void commitOpenEditor();
 
+protected:
+    // Screen readers hear the moves through ui/Accessibility.
+    void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+    void selectionChanged(const QItemSelection &selected, const QItemSelection &deselected) override;
+
 private:
     CellDelegate *m_cells;
 };

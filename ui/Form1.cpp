@@ -2,6 +2,7 @@
 
 #include "app/Module1.h"
 #include "app/Windows.h"
+#include "ui/Accessibility.h"
 #include "ui/HelpAbout.h"
 #include "ui/Look.h"
 #include "ui/Twips.h"
@@ -40,6 +41,7 @@ Form1::Form1(QWidget *parent)
                               | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       m_police(policeSansSerif(9.75, true)), m_couleur(kBleu)
 {
+    installAccessibility();
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Ombrelune - Accueil"));
     setWindowIcon(icone(QStringLiteral(":/images/accueil16.png"), QStringLiteral(":/images/accueil.png")));
@@ -96,6 +98,7 @@ void Form1::load()
     }
 
     using namespace Module1;
+    m_printed.clear();
     m_position = {twipsF(140), twipsF(1000)};
     imprimer(QStringLiteral("Bonjour ! Nous sommes le") + JourTexte);
     imprimer(QString());
@@ -124,6 +127,7 @@ void Form1::load()
 // wraps: what passes the right edge is cut off.
 void Form1::imprimer(const QString &texte)
 {
+    m_printed << texte;
     const QFontMetrics fm(m_police, &m_dessin);
     if (!texte.isEmpty()) {
         QPainter p(&m_dessin);

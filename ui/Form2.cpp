@@ -7,6 +7,7 @@
 #include "store/AlmanacModel.h"
 #include "store/RecordSource.h"
 #include "store/TroisJours.h"
+#include "ui/Accessibility.h"
 #include "ui/DataGrid.h"
 #include "ui/HelpAbout.h"
 #include "ui/Look.h"
@@ -40,6 +41,7 @@ Form2::Form2(QWidget *parent)
                           | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                           | Qt::WindowCloseButtonHint)
 {
+    installAccessibility();
     // The window's font before its controls: they are made and measured in
     // it once, never first in the default font.
     setFont(policeSansSerif(8.25));
@@ -104,6 +106,7 @@ void Form2::buildTabs()
     for (const Tab &t : kTabs) {
         const int i = TabStrip1->addTab(ImageList1[t.picture - 1], QString::fromUtf8(t.caption));
         TabStrip1->setTabToolTip(i, QString::fromUtf8(t.tooltip));
+        TabStrip1->setAccessibleTabName(i, TabStrip1->tabText(i).remove(QLatin1Char('&')).trimmed());
     }
     TabStrip1->setTabData(1, QStringLiteral("F1"));  // a name of the tab, not a key binding
     TabStrip1->fitCaptions();
@@ -125,6 +128,7 @@ void Form2::buildGrid()
     DataGrid1->setObjectName(QStringLiteral("DataGrid1"));
     DataGrid1->setGeometry(0, top + captionHeight, width, height - captionHeight);
     DataGrid1->setToolTip(QStringLiteral("Mise à jour des Données."));
+    DataGrid1->setAccessibleName(QStringLiteral("Almanach"));
     DataGrid1->setLocale(QLocale(QLocale::French, QLocale::France));
     // The cells' background is fixed, so their text is too: a dark theme's
     // light text would vanish on the cyan. The selection keeps the theme's.
