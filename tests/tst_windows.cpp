@@ -531,6 +531,46 @@ private slots:
         QCOMPARE(read, QStringLiteral("Erreur N° 3021 - <b>x</b>"));
     }
 
+    void loginGreetingEntry_data()
+    {
+        QTest::addColumn<bool>("already");
+        QTest::newRow("not yet at login") << false;
+        QTest::newRow("already at login") << true;
+    }
+    void loginGreetingEntry()
+    {
+        QFETCH(bool, already);
+        if (already)
+            m_desktop->loginEntry = "[Desktop Entry]\n";
+        start();
+        QCOMPARE(grid()->contextMenuPolicy(), Qt::ActionsContextMenu);
+        auto *action = grid()->findChild<QAction *>(QStringLiteral("loginGreeting"));
+        QVERIFY(action && grid()->actions().contains(action));
+        QCOMPARE(action->text(), QStringLiteral("Me saluer à l'ouverture de session"));
+        QVERIFY(action->isCheckable());
+        QCOMPARE(action->isChecked(), already);
+
+        action->trigger();
+        QCOMPARE(action->isChecked(), !already);
+        QCOMPARE(m_desktop->loginEntry.isEmpty(), already);
+        if (!already)
+            QVERIFY(m_desktop->loginEntry.contains(
+                "\nExec=\"" + QCoreApplication::applicationFilePath().toUtf8() + "\" --notifier\n"));
+        action->trigger();
+        QCOMPARE(m_desktop->loginEntry.isEmpty(), !already);
+        QCOMPARE(m_desktop->events, (QStringList{"login", "login"}));
+    }
+
+    void loginGreetingEntryFails()
+    {
+        start();
+        m_desktop->loginFails = true;
+        auto *action = grid()->findChild<QAction *>(QStringLiteral("loginGreeting"));
+        action->trigger();
+        QVERIFY(!action->isChecked());
+        QCOMPARE(m_desktop->events, (QStringList{"login", "box"}));
+    }
+
     void desktopReportsAMissingHelpFile()
     {
         DesktopPlatform desktop;

@@ -10,6 +10,7 @@
 #include "ui/Accessibility.h"
 #include "ui/DataGrid.h"
 #include "ui/HelpAbout.h"
+#include "ui/LoginGreeting.h"
 #include "ui/Look.h"
 #include "ui/TabStrip.h"
 #include "ui/Twips.h"
@@ -143,6 +144,7 @@ void Form2::buildGrid()
     DataGrid1->verticalHeader()->setDefaultSectionSize(QFontMetrics(font()).height() + 3);
     DataGrid1->verticalHeader()->setFixedWidth(14);
     DataGrid1->installEventFilter(this);
+    addLoginGreetingAction(DataGrid1);
 
     AlmanacModel *model = Adodc1->model();
     DataGrid1->setModel(model);
