@@ -1,6 +1,7 @@
-// A stand-in for the desktop's notification service, for the tests: it
-// takes the name org.freedesktop.Notifications on the session bus, writes
-// "ready" then one JSON line per Notify call on stdout, and ends each
+// A stand-in for the desktop's notification service, for the tests and the
+// benchmark: it takes the name org.freedesktop.Notifications on the session
+// bus, writes "ready" then one JSON line per Notify call on stdout (with
+// "ns", the wall clock in nanoseconds when the call arrived), and ends each
 // notification as told:
 //   fake_notifications close|open [capability...]
 #include <QCoreApplication>
@@ -10,6 +11,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTimer>
+#include <chrono>
 #include <cstdio>
 
 class Notifications : public QDBusAbstractAdaptor
@@ -35,9 +37,11 @@ public slots:
     uint Notify(const QString &app, uint, const QString &icon, const QString &summary, const QString &body,
                 const QStringList &actions, const QVariantMap &, int)
     {
+        const auto now = std::chrono::system_clock::now().time_since_epoch();
         const uint id = ++m_last;
         const QJsonObject call{{"app", app}, {"icon", icon}, {"summary", summary}, {"body", body},
-                               {"actions", QJsonArray::fromStringList(actions)}};
+                               {"actions", QJsonArray::fromStringList(actions)},
+                               {"ns", double(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count())}};
         std::printf("%s\n", QJsonDocument(call).toJson(QJsonDocument::Compact).constData());
         std::fflush(stdout);
         QTimer::singleShot(20, this, [this, id, actions] {

@@ -102,7 +102,7 @@ void Form2::buildTabs()
     // a slightly smaller size keeps the five captions across the window, and
     // fitCaptions() goes smaller where a style's padding asks for it.
     QFont narrower = font();
-    narrower.setPointSizeF(7.5);
+    narrower.setPointSizeF(7);
     TabStrip1->setFont(narrower);
     for (const Tab &t : kTabs) {
         const int i = TabStrip1->addTab(ImageList1[t.picture - 1], QString::fromUtf8(t.caption));
