@@ -28,15 +28,16 @@ void DataGrid::commitOpenEditor()
         commitData(editor);
 }
 
-// The table view's own notices would count the hidden columns: skip them.
+// QTableView's versions only send screen-reader notices whose cell numbers
+// count the hidden columns: skip them for the base class's.
 void DataGrid::currentChanged(const QModelIndex &current, const QModelIndex &previous)
 {
-    QAbstractItemView::currentChanged(current, previous);
+    QAbstractItemView::currentChanged(current, previous);  // NOLINT(bugprone-parent-virtual-call)
     GridAccessibility::currentChanged(this, current);
 }
 
 void DataGrid::selectionChanged(const QItemSelection &selected, const QItemSelection &deselected)
 {
-    QAbstractItemView::selectionChanged(selected, deselected);
+    QAbstractItemView::selectionChanged(selected, deselected);  // NOLINT(bugprone-parent-virtual-call)
     GridAccessibility::selectionChanged(this, selected, deselected);
 }
