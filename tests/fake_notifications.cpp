@@ -27,10 +27,10 @@ public:
 
 public slots:
     QStringList GetCapabilities() { return m_caps; }
-    QString GetServerInformation(QString &vendor, QString &version, QString &specVersion)
+    QString GetServerInformation(QString &vendor, QString &version, QString &protocolVersion)
     {
         vendor = QStringLiteral("tests");
-        version = specVersion = QStringLiteral("1.2");
+        version = protocolVersion = QStringLiteral("1.2");
         return QStringLiteral("fake");
     }
     void CloseNotification(uint) {}
