@@ -1,6 +1,8 @@
 // The floor of `ombo --notifier`: a bare QCoreApplication that opens the
 // almanac of its folder (or of the folder given), reads today's and
 // tomorrow's rows and sends one notification, without waiting for it.
+// Built twice: floor_notifier, and floor_notifier_windows, linked to the
+// window libraries as `ombo` is (what any command-line mode of `ombo` pays).
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -8,9 +10,16 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QVariant>
+#ifdef WITH_WINDOW_LIBRARIES
+#include <QApplication>
+#endif
 
 int main(int argc, char *argv[])
 {
+#ifdef WITH_WINDOW_LIBRARIES
+    if (argc > 2)  // never taken: only keeps the window libraries linked
+        return QApplication(argc, argv).exec();
+#endif
     QCoreApplication app(argc, argv);
     const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QCoreApplication::applicationDirPath();
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"));
