@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QByteArray>
 #include <QDate>
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -19,6 +21,13 @@ constexpr int FileNotFound = 2;
 constexpr int NoViewer = 31;  // nothing could open the file
 constexpr int Started = 42;   // anything above 32 means the viewer started
 }  // namespace Viewer
+
+// How a desktop notification ended.
+enum class NoticeAnswer {
+    NoService,  // no notification service answered
+    Closed,     // closed, expired, or a minute passed without an answer
+    Open,       // the user picked its action "Ouvrir"
+};
 
 // Everything the program asks of the desktop goes through here, so that tests
 // can put a recording fake in its place.
@@ -45,6 +54,17 @@ public:
     // Where the program keeps its own state: $XDG_STATE_HOME/ombrelune
     // (~/.local/state/ombrelune by default).
     virtual QString stateFolder();
+
+    // Whether the desktop starts the program at login (its autostart entry).
+    virtual bool loginEntryExists() = 0;
+    // Writes the autostart entry with `contents`, or removes it when
+    // `contents` is empty; false when that fails.
+    virtual bool setLoginEntry(const QByteArray &contents) = 0;
+    // Shows a notification (plain texts) with the program's icon and the
+    // action "Ouvrir", and waits for its end, at most a minute.
+    virtual NoticeAnswer notify(const QString &summary, const QString &body) = 0;
+    // Starts another copy of the program with `arguments`, not waited for.
+    virtual bool startProgram(const QStringList &arguments) = 0;
 
     static Platform &current();
     // Installs `p` (not owned); nullptr goes back to the desktop.

@@ -27,11 +27,18 @@ public:
     bool throwOnOpen = false;
     int viewerResult = Viewer::Started;
 
-    // One word per effect, in order: "beep", "box", "open", "end".
+    NoticeAnswer answer = NoticeAnswer::Closed;
+    QByteArray loginEntry;  // the autostart entry as written, empty when none
+    bool loginFails = false;
+
+    // One word per effect, in order: "beep", "box", "open", "end", "login",
+    // "notify", "start".
     QStringList events;
     QList<Box> boxes;
     QList<Opening> openings;
     int ends = 0;
+    QStringList notices;            // summary, then body, of each notification
+    QList<QStringList> starts;      // the arguments of each copy started
 
     FakePlatform() { install(this); }
     ~FakePlatform() override { install(nullptr); }
@@ -59,11 +66,33 @@ public:
         ++ends;
     }
     QString stateFolder() override { return folder + QStringLiteral("/etat"); }
+    bool loginEntryExists() override { return !loginEntry.isEmpty(); }
+    bool setLoginEntry(const QByteArray &contents) override
+    {
+        events << QStringLiteral("login");
+        if (!loginFails)
+            loginEntry = contents;
+        return !loginFails;
+    }
+    NoticeAnswer notify(const QString &summary, const QString &body) override
+    {
+        events << QStringLiteral("notify");
+        notices << summary << body;
+        return answer;
+    }
+    bool startProgram(const QStringList &arguments) override
+    {
+        events << QStringLiteral("start");
+        starts << arguments;
+        return true;
+    }
     void clear()
     {
         events.clear();
         boxes.clear();
         openings.clear();
         ends = 0;
+        notices.clear();
+        starts.clear();
     }
 };

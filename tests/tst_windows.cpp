@@ -12,6 +12,7 @@
 #include "ui/TabStrip.h"
 
 #include <QClipboard>
+#include <QAccessible>
 #include <QFile>
 #include <QPushButton>
 #include <QLabel>
@@ -676,6 +677,115 @@ private slots:
         QCOMPARE(m_desktop->boxes[0].title, QStringLiteral("Ombrelune.exe"));
         QCOMPARE(m_desktop->boxes[0].text, QStringLiteral("Ombrelune, par Valdric\r\nV 2.0 - 11/2003"));
         QCOMPARE(m_desktop->boxes[0].style, 54);
+    }
+
+    void darkThemeKeepsFixedColoursReadable()
+    {
+        const QPalette light = QApplication::palette();
+        QPalette dark = light;
+        for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+            dark.setColor(role, QColor(0xEE, 0xEE, 0xEE));
+        dark.setColor(QPalette::Highlight, QColor(0x30, 0x60, 0xA0));
+        QApplication::setPalette(dark);
+        start();
+        const QPalette cells = grid()->palette(), rose = label()->palette();
+        QApplication::setPalette(light);
+        QCOMPARE(cells.color(QPalette::Text), QColor(Qt::black));
+        QCOMPARE(rose.color(QPalette::WindowText), QColor(Qt::black));
+        QCOMPARE(cells.color(QPalette::Highlight), dark.color(QPalette::Highlight));  // the theme's selection
+    }
+
+    void screenReaderFollowsTheCurrentCell_data()
+    {
+        QTest::addColumn<int>("key");  // 0: start-up; F5 stands for the tab "&Ce Jour" after End
+        QTest::newRow("start-up") << 0;
+        QTest::newRow("Down") << int(Qt::Key_Down);
+        QTest::newRow("End") << int(Qt::Key_End);
+        QTest::newRow("Ce Jour") << int(Qt::Key_F5);
+    }
+    void screenReaderFollowsTheCurrentCell()
+    {
+        QFETCH(int, key);
+        start();
+        QVERIFY(QTest::qWaitForWindowActive(&f2()));
+        if (key)
+            QTest::keyClick(grid(), key == Qt::Key_F5 ? Qt::Key_End : Qt::Key(key));
+        if (key == Qt::Key_F5)
+            clickTab(4);
+
+        QCOMPARE(QAccessible::queryAccessibleInterface(&f2())->role(), QAccessible::Window);
+        QAccessibleInterface *table = QAccessible::queryAccessibleInterface(grid());
+        QCOMPARE(table->text(QAccessible::Name), QStringLiteral("Almanach"));
+        QAccessibleTableInterface *t = table->tableInterface();
+        QStringList headers;
+        for (int c = 0; c < t->columnCount(); ++c)
+            headers << t->cellAt(0, c)->tableCellInterface()->columnHeaderCells().value(0)->text(QAccessible::Name);
+        QCOMPARE(headers, (QStringList{"DATES", "Événement 1", "Événement 2"}));
+
+        // Exactly one cell reads as focused and selected: the current one.
+        const int row = f2().source()->currentRow();
+        QAccessibleInterface *focused = nullptr;
+        for (int r : QSet<int>{0, row, 365})
+            for (int c = 0; c < 3; ++c)
+                if (t->cellAt(r, c)->state().focused) {
+                    QVERIFY2(!focused, "two focused cells");
+                    focused = t->cellAt(r, c);
+                }
+        QVERIFY(focused && focused->state().selected);
+        QCOMPARE(focused->tableCellInterface()->rowIndex(), row);
+        QCOMPARE(focused->text(QAccessible::Name), grid()->currentIndex().data().toString());
+        QCOMPARE(table->focusChild(), focused);
+        // The number a move is announced with leads back to the same cell.
+        QCOMPARE(table->child(table->indexOfChild(focused)), focused);
+    }
+
+    void screenReaderHearsTheGreeting()
+    {
+        start();
+        clickTab(1);
+        settle();
+        QAccessibleInterface *surface = QAccessible::queryAccessibleInterface(Windows::form1()->centralWidget());
+        QAccessibleTextInterface *text = surface->textInterface();
+        QVERIFY(text);
+        QCOMPARE(text->text(0, text->characterCount()).split(QLatin1Char('\n')),
+                 (QStringList{"Bonjour ! Nous sommes le Lundi 05/01/2004", "", "Hier : ", "A 04/01", "B 04/01",
+                              "Ce jour :", "A 05/01", "B 05/01", "Demain :", "A 06/01", "B 06/01"}));
+    }
+
+    void loginGreetingEntry_data()
+    {
+        QTest::addColumn<bool>("already");
+        QTest::addColumn<bool>("fails");
+        QTest::addColumn<QStringList>("events");
+        QTest::newRow("not yet at login") << false << false << QStringList{"login", "login"};
+        QTest::newRow("already at login") << true << false << QStringList{"login", "login"};
+        QTest::newRow("entry cannot be written") << false << true << QStringList{"login", "box"};
+    }
+    void loginGreetingEntry()
+    {
+        QFETCH(bool, already);
+        QFETCH(bool, fails);
+        QFETCH(QStringList, events);
+        if (already)
+            m_desktop->loginEntry = "[Desktop Entry]\n";
+        start();
+        m_desktop->loginFails = fails;
+        auto *action = grid()->findChild<QAction *>(QStringLiteral("loginGreeting"));
+        QVERIFY(action && grid()->actions().contains(action));
+        QCOMPARE(grid()->contextMenuPolicy(), Qt::ActionsContextMenu);
+        QCOMPARE(action->text(), QStringLiteral("Me saluer à l'ouverture de session"));
+        QCOMPARE(action->isChecked(), already);
+
+        action->trigger();
+        QCOMPARE(action->isChecked(), !already && !fails);
+        if (!already && !fails)
+            QVERIFY(m_desktop->loginEntry.contains(
+                "\nExec=\"" + QCoreApplication::applicationFilePath().toUtf8() + "\" --notifier\n"));
+        if (!fails) {
+            action->trigger();
+            QCOMPARE(m_desktop->loginEntry.isEmpty(), !already);
+        }
+        QCOMPARE(m_desktop->events, events);
     }
 
     void desktopReportsAMissingHelpFile()

@@ -1,5 +1,7 @@
 #include "ui/DataGrid.h"
 
+#include "ui/Accessibility.h"
+
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -104,4 +106,18 @@ void DataGrid::keyPressEvent(QKeyEvent *event)
         return;
     }
     QTableView::keyPressEvent(event);
+}
+
+// QTableView's versions only send screen-reader notices whose cell numbers
+// count the hidden columns: skip them for the base class's.
+void DataGrid::currentChanged(const QModelIndex &current, const QModelIndex &previous)
+{
+    QAbstractItemView::currentChanged(current, previous);  // NOLINT(bugprone-parent-virtual-call)
+    GridAccessibility::currentChanged(this, current);
+}
+
+void DataGrid::selectionChanged(const QItemSelection &selected, const QItemSelection &deselected)
+{
+    QAbstractItemView::selectionChanged(selected, deselected);  // NOLINT(bugprone-parent-virtual-call)
+    GridAccessibility::selectionChanged(this, selected, deselected);
 }

@@ -63,6 +63,9 @@ public:
 protected:
     // Copying a cell copies its whole stored text, not what the cell shows.
     void keyPressEvent(QKeyEvent *event) override;
+    // Screen readers hear the moves through ui/Accessibility.
+    void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+    void selectionChanged(const QItemSelection &selected, const QItemSelection &deselected) override;
 
 private:
     CellDelegate *m_cells;

@@ -3,6 +3,7 @@
 #include "app/Module1.h"
 #include "app/Windows.h"
 #include "store/TextLines.h"
+#include "ui/Accessibility.h"
 #include "ui/HelpAbout.h"
 #include "ui/Look.h"
 #include "ui/Twips.h"
@@ -41,6 +42,7 @@ Form1::Form1(QWidget *parent)
                               | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       m_police(policeSansSerif(9.75, true)), m_couleur(kBleu)
 {
+    installAccessibility();
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Ombrelune - Accueil"));
     setWindowIcon(icone(QStringLiteral(":/images/accueil16.png"), QStringLiteral(":/images/accueil.png")));
@@ -97,6 +99,7 @@ void Form1::load()
     }
 
     using namespace Module1;
+    m_printed.clear();
     m_position = {twipsF(140), twipsF(1000)};
     imprimer(QStringLiteral("Bonjour ! Nous sommes le") + JourTexte);
     imprimer(QString());
@@ -126,6 +129,7 @@ void Form1::load()
 // passes the right edge is cut off.
 void Form1::imprimer(const QString &texte)
 {
+    m_printed << texte;
     const QFontMetrics fm(m_police, &m_dessin);
     const QStringList lines = textLines(texte);
     for (qsizetype i = 0; i < lines.size(); ++i) {

@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QMainWindow>
 #include <QPointF>
+#include <QStringList>
 
 class QLabel;
 
@@ -21,6 +22,8 @@ public:
     void load();
     // What the load drew, as the window shows it.
     const QImage &dessin() const { return m_dessin; }
+    // What the load printed, one line per print, for screen readers.
+    QString printedText() const { return m_printed.join(QLatin1Char('\n')); }
     // The band of the surface that greeting line `n` (1 to 11) occupies.
     QRectF bandeLigne(int n) const;
 
@@ -39,4 +42,5 @@ private:
     QFont m_police;
     QColor m_couleur;
     QPointF m_position;
+    QStringList m_printed;
 };

@@ -7,11 +7,13 @@
 #include "store/AlmanacModel.h"
 #include "store/RecordSource.h"
 #include "store/TroisJours.h"
+#include "ui/Accessibility.h"
 #include "ui/DataGrid.h"
 #include "store/UnsavedTexts.h"
 #include "ui/HelpAbout.h"
 #include "ui/HistoryDialog.h"
 #include "ui/RecoveryDialog.h"
+#include "ui/LoginGreeting.h"
 #include "ui/Look.h"
 #include "ui/TabStrip.h"
 #include "ui/Twips.h"
@@ -44,6 +46,7 @@ Form2::Form2(QWidget *parent)
                           | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                           | Qt::WindowCloseButtonHint)
 {
+    installAccessibility();
     // The window's font before its controls: they are made and measured in
     // it once, never first in the default font.
     setFont(policeSansSerif(8.25));
@@ -71,6 +74,7 @@ Form2::Form2(QWidget *parent)
     Label1->setAutoFillBackground(true);
     QPalette rose = Label1->palette();
     rose.setColor(QPalette::Window, QColor(0xFF, 0xC0, 0xC0));
+    rose.setColor(QPalette::WindowText, Qt::black);
     Label1->setPalette(rose);
     Label1->setGeometry(0, twips(3400), twips(5895), twips(300));
 
@@ -100,15 +104,18 @@ void Form2::buildTabs()
     TabStrip1->setDrawBase(false);
     TabStrip1->setIconSize(QSize(16, 16));
     // Our sans-serif substitute runs wider than the classic bitmap face:
-    // a slightly smaller size keeps the five captions across the window.
+    // a slightly smaller size keeps the five captions across the window, and
+    // fitCaptions() goes smaller where a style's padding asks for it.
     QFont narrower = font();
-    narrower.setPointSizeF(7.5);
+    narrower.setPointSizeF(7);
     TabStrip1->setFont(narrower);
     for (const Tab &t : kTabs) {
         const int i = TabStrip1->addTab(ImageList1[t.picture - 1], QString::fromUtf8(t.caption));
         TabStrip1->setTabToolTip(i, QString::fromUtf8(t.tooltip));
+        TabStrip1->setAccessibleTabName(i, TabStrip1->tabText(i).remove(QLatin1Char('&')).trimmed());
     }
     TabStrip1->setTabData(1, QStringLiteral("F1"));  // a name of the tab, not a key binding
+    TabStrip1->fitCaptions();
     connect(TabStrip1, &TabStrip::tabActivated, this, &Form2::TabStrip1_Click);
 }
 
@@ -127,10 +134,13 @@ void Form2::buildGrid()
     DataGrid1->setObjectName(QStringLiteral("DataGrid1"));
     DataGrid1->setGeometry(0, top + captionHeight, width, height - captionHeight);
     DataGrid1->setToolTip(QStringLiteral("Mise à jour des Données."));
+    DataGrid1->setAccessibleName(QStringLiteral("Almanach"));
     DataGrid1->setLocale(QLocale(QLocale::French, QLocale::France));
+    // The cells' background is fixed, so their text is too: a dark theme's
+    // light text would vanish on the cyan. The selection keeps the theme's.
     QPalette cells = DataGrid1->palette();
     cells.setColor(QPalette::Base, QColor(0xC0, 0xFF, 0xFF));
-    cells.setColor(QPalette::Text, cells.color(QPalette::WindowText));
+    cells.setColor(QPalette::Text, Qt::black);
     DataGrid1->setPalette(cells);
     DataGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
     DataGrid1->setWordWrap(false);
@@ -191,6 +201,7 @@ void Form2::buildEditCommands()
         savePending();
         (new HistoryDialog(Adodc1, this))->open();
     });
+    addLoginGreetingAction(DataGrid1);
 }
 
 void Form2::offerUnsavedTexts()

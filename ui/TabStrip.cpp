@@ -2,6 +2,8 @@
 
 #include <QMouseEvent>
 #include <QShortcutEvent>
+#include <QStyle>
+#include <QStyleOptionTab>
 
 int TabStrip::naturalWidth(int index) const
 {
@@ -12,19 +14,44 @@ int TabStrip::naturalWidth(int index) const
            + fm.horizontalAdvance(caption.trimmed());
 }
 
-QSize TabStrip::tabSizeHint(int index) const
+int TabStrip::naturalTotal() const
 {
     if (m_widths.size() != count()) {
-        m_widths.clear();
-        m_total = 0;
+        // Measuring may polish the bar and lay it out again, which comes back
+        // here: fill the cache only once the sums are done.
+        QList<int> widths;
+        int total = 0;
         for (int i = 0; i < count(); ++i)
-            m_total += m_widths.emplace_back(naturalWidth(i));
+            total += widths.emplace_back(naturalWidth(i));
+        m_widths = widths;
+        m_total = total;
     }
+    return m_total;
+}
+
+QSize TabStrip::tabSizeHint(int index) const
+{
+    naturalTotal();
     QSize size = QTabBar::tabSizeHint(index);
     size.setWidth(m_widths[index]);
-    if (m_total > width() && width() > 0)
-        size.setWidth(size.width() * width() / m_total);
     return size;
+}
+
+void TabStrip::fitCaptions()
+{
+    // Squeezing the tabs instead would push captions under their pictures.
+    QFont f = font();
+    while (naturalTotal() > width() && f.pointSizeF() > 5) {
+        f.setPointSizeF(f.pointSizeF() - 0.25);
+        setFont(f);
+    }
+}
+
+QRect TabStrip::captionRect(int index) const
+{
+    QStyleOptionTab option;
+    initStyleOption(&option, index);
+    return style()->subElementRect(QStyle::SE_TabBarTabText, &option, this);
 }
 
 void TabStrip::tabInserted(int index)

@@ -13,6 +13,12 @@ class TabStrip : public QTabBar
 public:
     using QTabBar::QTabBar;
 
+    // Makes the captions smaller, step by step, until every tab fits across
+    // the strip whole: the strip keeps its width at any screen density.
+    void fitCaptions();
+    // Where tab `index` draws its caption, in the style's own layout.
+    QRect captionRect(int index) const;
+
 signals:
     void tabActivated(int index);
 
@@ -28,6 +34,7 @@ protected:
 
 private:
     int naturalWidth(int index) const;
+    int naturalTotal() const;
 
     mutable QList<int> m_widths;  // natural widths, worked out once per change
     mutable int m_total = 0;
