@@ -1,16 +1,7 @@
-#include "app/Windows.h"
+#include "app/CommandLine.h"
 
-#include "app/Identity.h"
-
-#include <QApplication>
-
+// Without options the windows open; each option runs one command-line mode.
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(Identity::kNomProduit);
-    QApplication::setApplicationVersion(Identity::kVersion);
-    // The program ends only through its own commands (each writes pending edits first).
-    QApplication::setQuitOnLastWindowClosed(false);
-    Windows::start();
-    return app.exec();
+    return CommandLine::run(argc, argv);
 }
