@@ -51,7 +51,7 @@ bool decodeUtf8(QByteArray bytes, QString *text, QString *error)
     int line = 1;
     for (const QByteArray &l : bytes.split('\n')) {
         QStringDecoder d(QStringDecoder::Utf8);
-        (void)d.decode(l);
+        const QString decoded = d.decode(l);
         if (d.hasError())
             break;
         ++line;
