@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileDialog>
+#include <QPrintDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QProcess>
@@ -58,6 +60,19 @@ int DesktopPlatform::openWithViewer(QWidget *, const QString &file, const QStrin
     if (opener.isEmpty())
         return Viewer::NoViewer;
     return QProcess::startDetached(opener, {file}, workingDir) ? Viewer::Started : Viewer::NoViewer;
+}
+
+QString DesktopPlatform::chooseFile(QWidget *owner, const QString &caption, const QString &filter,
+                                    bool forWriting)
+{
+    return forWriting ? QFileDialog::getSaveFileName(owner, caption, QDir::homePath(), filter)
+                      : QFileDialog::getOpenFileName(owner, caption, QDir::homePath(), filter);
+}
+
+bool DesktopPlatform::choosePrinter(QWidget *owner, QPrinter *printer)
+{
+    QPrintDialog dialog(printer, owner);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 void DesktopPlatform::endProgram()

@@ -12,5 +12,8 @@ public:
     void messageBox(const QString &text, const QString &title, int style) override;
     void beep() override;
     int openWithViewer(QWidget *owner, const QString &file, const QString &workingDir) override;
+    QString chooseFile(QWidget *owner, const QString &caption, const QString &filter,
+                       bool forWriting) override;
+    bool choosePrinter(QWidget *owner, QPrinter *printer) override;
     void endProgram() override;
 };

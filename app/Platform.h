@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QString>
 
+class QPrinter;
 class QWidget;
 
 // Message box styles: the buttons and icon of a box, as numbers.
@@ -37,6 +38,12 @@ public:
     // `workingDir`; returns Viewer::FileNotFound, or a number above 32 once the
     // viewer is started, or another small number when it could not be.
     virtual int openWithViewer(QWidget *owner, const QString &file, const QString &workingDir) = 0;
+    // A file chosen by the user in a file dialog, to read or (`forWriting`)
+    // to write; empty when the dialog is cancelled.
+    virtual QString chooseFile(QWidget *owner, const QString &caption, const QString &filter,
+                               bool forWriting) = 0;
+    // The print dialog, set up on `printer`; false when it is cancelled.
+    virtual bool choosePrinter(QWidget *owner, QPrinter *printer) = 0;
     // Ends the program: nothing of the program's runs after the caller returns.
     virtual void endProgram() = 0;
 

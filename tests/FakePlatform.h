@@ -27,10 +27,16 @@ public:
     bool throwOnOpen = false;
     int viewerResult = Viewer::Started;
 
-    // One word per effect, in order: "beep", "box", "open", "end".
+    // What the file dialogs answer, in turn (empty: cancelled), and whether
+    // the print dialog is accepted.
+    QStringList fileAnswers;
+    bool printAccepted = false;
+
+    // One word per effect, in order: "beep", "box", "open", "file", "print", "end".
     QStringList events;
     QList<Box> boxes;
     QList<Opening> openings;
+    QStringList fileCaptions;
     int ends = 0;
 
     FakePlatform() { install(this); }
@@ -51,6 +57,17 @@ public:
         if (throwOnOpen)
             throw OmboError(Err::BadArgument, QStringLiteral("refus"));
         return viewerResult;
+    }
+    QString chooseFile(QWidget *, const QString &caption, const QString &, bool) override
+    {
+        events << QStringLiteral("file");
+        fileCaptions << caption;
+        return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+    }
+    bool choosePrinter(QWidget *, QPrinter *) override
+    {
+        events << QStringLiteral("print");
+        return printAccepted;
     }
     void endProgram() override
     {

@@ -8,6 +8,7 @@
 #include "store/RecordSource.h"
 #include "store/TroisJours.h"
 #include "ui/DataGrid.h"
+#include "ui/GridCommands.h"
 #include "ui/HelpAbout.h"
 #include "ui/Look.h"
 #include "ui/TabStrip.h"
@@ -59,6 +60,7 @@ Form2::Form2(QWidget *parent)
                             QStringLiteral(":/images/image%1_32.png").arg(i), true);
     buildTabs();
     buildGrid();
+    addGridCommands(this, DataGrid1);
 
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setTextFormat(Qt::PlainText);

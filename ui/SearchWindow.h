@@ -1,0 +1,44 @@
+#pragma once
+
+#include "store/AlmanacSearch.h"
+
+#include <QPointer>
+#include <QWidget>
+
+class QLineEdit;
+class QTreeWidget;
+class RecordSource;
+
+// "Rechercher dans l'almanach": a field whose results follow each
+// keystroke, over the day keys and both texts. Enter or a double click moves
+// the record source to the chosen row; F3 and Shift+F3 to the next and
+// previous result.
+class SearchWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    SearchWindow(RecordSource *source, QWidget *parent);
+
+    // Moves to the next (or previous) result after (before) the record
+    // source's current row, round the year.
+    void next();
+    void previous();
+    // The results shown now, as rows of the table.
+    QList<int> resultRows() const;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void search();
+    void reindex();
+    void goTo(int row);
+    void step(int direction);
+
+    QPointer<RecordSource> m_source;
+    QLineEdit *m_field;
+    QTreeWidget *m_results;
+    AlmanacSearch m_index;
+    bool m_stale = true;
+};
