@@ -4,6 +4,7 @@
 #include "app/Platform.h"
 
 #include <QList>
+#include <QPrinter>
 #include <QStringList>
 
 // A desktop that records what the program asks of it, in order, and answers
@@ -31,6 +32,7 @@ public:
     // the print dialog is accepted.
     QStringList fileAnswers;
     bool printAccepted = false;
+    QString printFile;  // where an accepted print goes, as PDF
 
     // One word per effect, in order: "beep", "box", "open", "file", "print", "end".
     QStringList events;
@@ -64,9 +66,13 @@ public:
         fileCaptions << caption;
         return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
     }
-    bool choosePrinter(QWidget *, QPrinter *) override
+    bool choosePrinter(QWidget *, QPrinter *printer) override
     {
         events << QStringLiteral("print");
+        if (printAccepted) {
+            printer->setOutputFormat(QPrinter::PdfFormat);
+            printer->setOutputFileName(printFile);
+        }
         return printAccepted;
     }
     void endProgram() override
