@@ -84,7 +84,7 @@ void ImportDialog::plan()
     if (!error.isEmpty())
         m_summary->setText(QStringLiteral("Le fichier n'est pas importé. ") + error);
     else if (m_changes.isEmpty())
-        m_summary->setText(QStringLiteral("Rien ne changerait : l'almanach contient déjà ces textes."));
+        m_summary->setText(QStringLiteral("Aucun texte ne changerait avec « %1 ».").arg(m_policy->currentText()));
     else
         m_summary->setText(QStringLiteral("%1 texte(s) changeraient. Rien n'est écrit avant « Importer ».")
                                .arg(m_changes.size()));
