@@ -11,6 +11,8 @@
 #include <QRegularExpression>
 #include <QStringDecoder>
 
+#include <array>
+
 namespace {
 const QString kSeparator = QStringLiteral(" ; ");
 
@@ -66,7 +68,7 @@ bool decodeUtf8(QByteArray bytes, QString *text, QString *error)
 struct DayTexts
 {
     int line = 0;
-    std::optional<QString> fixed[2];
+    std::array<std::optional<QString>, 2> fixed;
     QStringList loose;
 };
 
@@ -89,7 +91,7 @@ public:
         ImportRead read;
         for (const QString &key : m_order) {
             const DayTexts &d = m_days[key];
-            std::optional<QString> texts[2] = {d.fixed[0], d.fixed[1]};
+            std::array<std::optional<QString>, 2> texts = d.fixed;
             for (const QString &t : d.loose) {
                 if (!texts[0])
                     texts[0] = t;
