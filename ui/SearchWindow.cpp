@@ -6,21 +6,21 @@
 #include "store/AlmanacModel.h"
 #include "store/RecordSource.h"
 
-#include <QAbstractTextDocumentLayout>
+#include <QAbstractTableModel>
 #include <QAction>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QStyledItemDelegate>
-#include <QTextDocument>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 namespace {
-constexpr int kHtmlRole = Qt::UserRole + 1;
+// A result's text in three parts: before the match, the match, after it.
+constexpr int kPartsRole = Qt::UserRole + 1;
 
-// Draws a result's text with its match in bold.
+// Draws a result's text as plain text, its match in bold.
 class EmphasisDelegate : public QStyledItemDelegate
 {
 public:
@@ -32,40 +32,39 @@ public:
         initStyleOption(&opt, index);
         opt.text.clear();
         opt.widget->style()->drawControl(QStyle::CE_ItemViewItem, &opt, painter, opt.widget);
-        QTextDocument doc;
-        doc.setDefaultFont(opt.font);
-        doc.setDocumentMargin(1);
-        doc.setHtml(index.data(kHtmlRole).toString());
+        const QStringList parts = index.data(kPartsRole).toStringList();
         painter->save();
-        painter->translate(opt.rect.topLeft());
-        painter->setClipRect(opt.rect.translated(-opt.rect.topLeft()));
-        QAbstractTextDocumentLayout::PaintContext context;
-        context.palette = opt.palette;
-        if (opt.state & QStyle::State_Selected)
-            context.palette.setColor(QPalette::Text, opt.palette.color(QPalette::HighlightedText));
-        doc.documentLayout()->draw(painter, context);
+        painter->setClipRect(opt.rect);
+        painter->setPen(opt.palette.color(opt.state & QStyle::State_Selected ? QPalette::HighlightedText
+                                                                               : QPalette::Text));
+        QFont bold = opt.font;
+        bold.setBold(true);
+        QRect r = opt.rect.adjusted(3, 0, 0, 0);
+        for (int i = 0; i < parts.size() && r.width() > 0; ++i) {
+            const QFont &f = i == 1 ? bold : opt.font;
+            painter->setFont(f);
+            painter->drawText(r, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, parts[i]);
+            r.setLeft(r.left() + QFontMetrics(f).horizontalAdvance(parts[i]));
+        }
         painter->restore();
     }
 };
 
-// The text around the match, on one line, escaped, the match in bold.
-QString emphasised(const QString &text, TextSpan span)
+// The text around the match, on one line, in three parts.
+QStringList emphasised(const QString &text, TextSpan span)
 {
     auto flat = [](QString s) {
         for (QChar &c : s)
             if (c.unicode() < 0x20)
                 c = QLatin1Char(' ');
-        return s.toHtmlEscaped();
+        return s;
     };
     const qsizetype from = qMax<qsizetype>(0, span.start - 40);
     const qsizetype to = qMin(text.size(), span.start + span.length + 80);
-    QString html = from > 0 ? QStringLiteral("…") : QString();
-    html += flat(text.mid(from, span.start - from)) + QStringLiteral("<b>")
-            + flat(text.mid(span.start, span.length)) + QStringLiteral("</b>")
-            + flat(text.mid(span.start + span.length, to - span.start - span.length));
-    if (to < text.size())
-        html += QStringLiteral("…");
-    return html;
+    return {(from > 0 ? QStringLiteral("…") : QString()) + flat(text.mid(from, span.start - from)),
+            flat(text.mid(span.start, span.length)),
+            flat(text.mid(span.start + span.length, to - span.start - span.length))
+                + (to < text.size() ? QStringLiteral("…") : QString())};
 }
 
 QString weekday(const QString &key)
@@ -78,8 +77,59 @@ QString weekday(const QString &key)
 }
 }  // namespace
 
+// The results: each cell worked out only when the view shows it, so that a
+// keystroke costs the search and little more.
+class SearchResults : public QAbstractTableModel
+{
+public:
+    SearchResults(const AlmanacSearch &index, QObject *parent) : QAbstractTableModel(parent), m_index(index) {}
+
+    void setHits(QList<SearchHit> hits)
+    {
+        beginResetModel();
+        m_hits = std::move(hits);
+        endResetModel();
+    }
+    int rowOf(int result) const { return m_hits[result].row; }
+
+    int rowCount(const QModelIndex &parent) const override { return parent.isValid() ? 0 : int(m_hits.size()); }
+    int columnCount(const QModelIndex &parent) const override { return parent.isValid() ? 0 : 3; }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+            return QVariant();
+        const char *const titles[] = {"Jour", "Cette année", "Texte"};
+        return QString::fromUtf8(titles[section]);
+    }
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        const SearchHit &hit = m_hits[index.row()];
+        const DayRow &row = m_index.rows()[hit.row];
+        if (role == Qt::DisplayRole && index.column() == 0)
+            return row.key;
+        if (role == Qt::DisplayRole && index.column() == 1)
+            return weekday(row.key);
+        if (role == kPartsRole && index.column() == 2) {
+            // A match in the key shows the first text.
+            const QString text = hit.field == 2 ? row.text2.toString() : row.text1.toString();
+            return emphasised(text, hit.field == 0 ? TextSpan{0, 0} : hit.span);
+        }
+        if (role == Qt::FontRole && index.column() == 0 && hit.field == 0) {
+            QFont bold;
+            bold.setBold(true);
+            return bold;
+        }
+        return QVariant();
+    }
+
+private:
+    const AlmanacSearch &m_index;
+    QList<SearchHit> m_hits;
+};
+
 SearchWindow::SearchWindow(RecordSource *source, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_source(source), m_field(new QLineEdit(this)), m_results(new QTreeWidget(this))
+    : QWidget(parent, Qt::Window), m_source(source), m_field(new QLineEdit(this)), m_results(new QTreeView(this)),
+      m_model(new SearchResults(m_index, this))
 {
     setObjectName(QStringLiteral("SearchWindow"));
     setWindowTitle(QStringLiteral("Rechercher dans l'almanach"));
@@ -87,25 +137,25 @@ SearchWindow::SearchWindow(RecordSource *source, QWidget *parent)
     m_field->setObjectName(QStringLiteral("query"));
     m_field->setClearButtonEnabled(true);
     m_results->setObjectName(QStringLiteral("results"));
-    m_results->setColumnCount(3);
-    m_results->setHeaderLabels({QStringLiteral("Jour"), QStringLiteral("Cette année"), QStringLiteral("Texte")});
+    m_results->setModel(m_model);
     m_results->setRootIsDecorated(false);
     m_results->setUniformRowHeights(true);
+    m_results->setAllColumnsShowFocus(true);
     m_results->setItemDelegateForColumn(2, new EmphasisDelegate(m_results));
-    m_results->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
-    m_results->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    const QFontMetrics fm(font());
+    m_results->setColumnWidth(0, fm.horizontalAdvance(QStringLiteral("00/00")) + 16);
+    m_results->setColumnWidth(1, fm.horizontalAdvance(QStringLiteral("Cette année")) + 16);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_field);
     layout->addWidget(m_results);
 
     connect(m_field, &QLineEdit::textChanged, this, &SearchWindow::search);
     connect(m_field, &QLineEdit::returnPressed, this, [this] {
-        QTreeWidgetItem *item = m_results->currentItem() ? m_results->currentItem() : m_results->topLevelItem(0);
-        if (item)
-            goTo(item->data(0, Qt::UserRole).toInt());
+        const QModelIndex current = m_results->currentIndex();
+        if (m_model->rowCount(QModelIndex()) > 0)
+            goTo(m_model->rowOf(current.isValid() ? current.row() : 0));
     });
-    connect(m_results, &QTreeWidget::itemActivated, this,
-            [this](QTreeWidgetItem *item) { goTo(item->data(0, Qt::UserRole).toInt()); });
+    connect(m_results, &QTreeView::activated, this, [this](const QModelIndex &i) { goTo(m_model->rowOf(i.row())); });
     if (source) {
         // Texts edited in the grid are searched as they now read.
         QAbstractItemModel *model = source->model();
@@ -133,30 +183,21 @@ void SearchWindow::reindex()
 void SearchWindow::search()
 {
     reindex();
-    m_results->clear();
-    const QList<SearchHit> hits = m_index.find(m_field->text());
-    QList<QTreeWidgetItem *> items;
-    items.reserve(hits.size());
-    for (const SearchHit &hit : hits) {
-        const DayRow &row = m_index.rows()[hit.row];
-        // A match in the key shows the first text.
-        const QString text = hit.field == 2 ? row.text2.toString() : row.text1.toString();
-        auto *item = new QTreeWidgetItem({row.key, weekday(row.key), QString()});
-        item->setData(0, Qt::UserRole, hit.row);
-        item->setData(2, kHtmlRole, hit.field == 0 ? emphasised(text, {0, 0}) : emphasised(text, hit.span));
-        if (hit.field == 0)
-            item->setData(0, Qt::FontRole, [] { QFont f; f.setBold(true); return f; }());
-        items << item;
-    }
-    m_results->addTopLevelItems(items);
+    m_model->setHits(m_index.find(m_field->text()));
 }
 
 QList<int> SearchWindow::resultRows() const
 {
     QList<int> rows;
-    for (int i = 0; i < m_results->topLevelItemCount(); ++i)
-        rows << m_results->topLevelItem(i)->data(0, Qt::UserRole).toInt();
+    for (int i = 0; i < m_model->rowCount(QModelIndex()); ++i)
+        rows << m_model->rowOf(i);
     return rows;
+}
+
+QString SearchWindow::resultText(int result) const
+{
+    const QStringList parts = m_model->data(m_model->index(result, 2), kPartsRole).toStringList();
+    return parts.size() == 3 ? parts[0] + QLatin1Char('[') + parts[1] + QLatin1Char(']') + parts[2] : QString();
 }
 
 void SearchWindow::goTo(int row)
@@ -168,9 +209,9 @@ void SearchWindow::goTo(int row)
     } catch (const OmboError &e) {
         platform().messageBox(e.messageComplet(), QString(), Style::OkOnly);
     }
-    for (int i = 0; i < m_results->topLevelItemCount(); ++i)
-        if (m_results->topLevelItem(i)->data(0, Qt::UserRole).toInt() == row)
-            m_results->setCurrentItem(m_results->topLevelItem(i));
+    const int result = int(resultRows().indexOf(row));
+    if (result >= 0)
+        m_results->setCurrentIndex(m_model->index(result, 0));
 }
 
 void SearchWindow::step(int direction)

@@ -6,7 +6,8 @@
 #include <QWidget>
 
 class QLineEdit;
-class QTreeWidget;
+class QTreeView;
+class SearchResults;
 class RecordSource;
 
 // "Rechercher dans l'almanach": a field whose results follow each
@@ -26,6 +27,8 @@ public:
     void previous();
     // The results shown now, as rows of the table.
     QList<int> resultRows() const;
+    // A result's text as shown, its match (drawn in bold) in brackets.
+    QString resultText(int result) const;
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -38,7 +41,8 @@ private:
 
     QPointer<RecordSource> m_source;
     QLineEdit *m_field;
-    QTreeWidget *m_results;
     AlmanacSearch m_index;
+    QTreeView *m_results;
+    SearchResults *m_model;
     bool m_stale = true;
 };
