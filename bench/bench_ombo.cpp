@@ -191,10 +191,10 @@ private slots:
     // One keystroke in the search window to its results shown: "a " finds
     // all 366 rows, "a 1" the 120 of days 10 to 19; the keystrokes alternate
     // between the two.
-    void rechercheUneFrappe()
+    void searchKeystroke()
     {
         Windows::start();
-        grid()->findChild<QAction *>(QStringLiteral("actionRechercher"))->trigger();
+        grid()->findChild<QAction *>(QStringLiteral("actionSearch"))->trigger();
         auto *search = f2().findChild<SearchWindow *>();
         auto *field = search->findChild<QLineEdit *>(QStringLiteral("query"));
         QTest::keyClicks(field, QStringLiteral("a "));
@@ -207,14 +207,14 @@ private slots:
     }
 
     // Each text export of the 366 rows, from the table to the file written.
-    void exportTexte_data()
+    void textExport_data()
     {
         QTest::addColumn<QString>("name");
         QTest::newRow("ics") << "a.ics";
         QTest::newRow("csv") << "a.csv";
         QTest::newRow("calendar") << "a.txt";
     }
-    void exportTexte()
+    void textExport()
     {
         QFETCH(QString, name);
         Windows::start();
@@ -232,7 +232,7 @@ private slots:
     }
 
     // The booklet as a PDF file.
-    void exportPdf()
+    void pdfExport()
     {
         Windows::start();
         const QString path = m_dir.filePath(QStringLiteral("a.pdf"));

@@ -35,7 +35,7 @@ inline QVector<Ligne> anneeComplete(bool avec29Fevrier = true)
 // A leap year of texts that files find hard to carry: quotes, separators,
 // tabs, line ends, accents, ligatures, emoji, a text of the longest length
 // an import takes, Null and empty texts, a second text with no first.
-inline QVector<Ligne> almanachBizarre()
+inline QVector<Ligne> oddAlmanac()
 {
     QVector<Ligne> lignes = anneeComplete();
     const QVariant null(QMetaType::fromType<QString>());

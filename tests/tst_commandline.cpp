@@ -184,7 +184,7 @@ private slots:
     // year and next, 29/02 in leap years only.
     void icsReadByIcalendar()
     {
-        const QVector<Ligne> lignes = almanachBizarre();
+        const QVector<Ligne> lignes = oddAlmanac();
         QVERIFY(ecrireAlmanach(base(), lignes));
         QCOMPARE(ombo({QStringLiteral("--exporter"), QStringLiteral("a.ics")}).code, 0);
         QJsonArray expected;
@@ -206,7 +206,7 @@ private slots:
     // Debian's calendar shows an exported day, continuation lines included.
     void calendarShowsADay()
     {
-        QVERIFY(ecrireAlmanach(base(), almanachBizarre()));
+        QVERIFY(ecrireAlmanach(base(), oddAlmanac()));
         QCOMPARE(ombo({QStringLiteral("--exporter"), QStringLiteral("a.txt")}).code, 0);
         const QString calendar = tool("calendar");
         QVERIFY2(!calendar.isEmpty(), "Debian's calendar is needed");
@@ -227,7 +227,7 @@ private slots:
     // found by pdftotext (texts in scripts the PDF's fonts lack aside).
     void bookletText()
     {
-        const QList<DayRow> rows = rowsOf(almanachBizarre());
+        const QList<DayRow> rows = rowsOf(oddAlmanac());
         QString error;
         QVERIFY(writeBookletPdf(file("a.pdf"), rows, QDate(2026, 12, 7), &error));
         const Run info = runTool(tool("pdfinfo"), {file("a.pdf")});

@@ -78,7 +78,7 @@ private slots:
         QFETCH(QString, box);
         const QString path = name.isEmpty() ? QString() : m_dir.filePath(name);
         m_desktop->fileAnswers = {path};
-        trigger("actionExporter");
+        trigger("actionExport");
         QCOMPARE(m_desktop->fileCaptions, QStringList{"Exporter l'almanach"});
         if (box.isEmpty()) {
             QVERIFY(m_desktop->boxes.isEmpty());
@@ -99,7 +99,7 @@ private slots:
     {
         QVERIFY(ecrireFichier(file("in.csv"), "Date,Evenement1,Evenement2\n05/01,neuf,\n06/01,A 06/01,autre\n"));
         m_desktop->fileAnswers = {file("in.csv")};
-        trigger("actionImporter");
+        trigger("actionImport");
         auto *dialog = Windows::form2()->findChild<ImportDialog *>();
         QVERIFY(dialog && dialog->isVisible());
         auto *list = dialog->findChild<QTreeWidget *>(QStringLiteral("changes"));
@@ -123,7 +123,7 @@ private slots:
         QVERIFY(ecrireFichier(file("bad.txt"), "01/05\tbon\nmauvais\n"));
         const QByteArray before = lireFichier(base());
         m_desktop->fileAnswers = {file("bad.txt")};
-        trigger("actionImporter");
+        trigger("actionImport");
         QVERIFY(!Windows::form2()->findChild<ImportDialog *>());
         QCOMPARE(m_desktop->boxes.size(), 1);
         QVERIFY2(m_desktop->boxes[0].text.contains(QStringLiteral("Ligne 2 : ")), qPrintable(m_desktop->boxes[0].text));
@@ -133,10 +133,10 @@ private slots:
     void print()
     {
         m_desktop->printFile = file("print.pdf");
-        trigger("actionImprimer");
+        trigger("actionPrint");
         QVERIFY(!QFile::exists(file("print.pdf")));  // the dialog was cancelled
         m_desktop->printAccepted = true;
-        trigger("actionImprimer");
+        trigger("actionPrint");
         QCOMPARE(m_desktop->events, (QStringList{"print", "print"}));
         QVERIFY(lireFichier(file("print.pdf")).startsWith("%PDF"));
     }

@@ -73,7 +73,7 @@ private slots:
         Form2 *f2 = Windows::form2();
         QVERIFY(f2);
         auto *grid = f2->findChild<QTableView *>(QStringLiteral("DataGrid1"));
-        grid->findChild<QAction *>(QStringLiteral("actionRechercher"))->trigger();
+        grid->findChild<QAction *>(QStringLiteral("actionSearch"))->trigger();
         auto *search = f2->findChild<SearchWindow *>();
         QVERIFY(search && search->isVisible());
         QCOMPARE(search->windowTitle(), QStringLiteral("Rechercher dans l'almanach"));
@@ -88,8 +88,8 @@ private slots:
         // The text shows literally, its match in bold.
         QCOMPARE(search->resultText(0), QStringLiteral("[Ste-Catherine] <b>"));
 
-        QAction *next = grid->findChild<QAction *>(QStringLiteral("actionSuivant"));
-        QAction *previous = grid->findChild<QAction *>(QStringLiteral("actionPrecedent"));
+        QAction *next = grid->findChild<QAction *>(QStringLiteral("actionNextResult"));
+        QAction *previous = grid->findChild<QAction *>(QStringLiteral("actionPreviousResult"));
         QCOMPARE(next->shortcut(), QKeySequence(Qt::Key_F3));
         next->trigger();
         QCOMPARE(f2->source()->currentRow(), 300);

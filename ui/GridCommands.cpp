@@ -104,14 +104,14 @@ void addGridCommands(Form2 *window, QTableView *grid)
         QKeySequence keys;
         void (*command)(Form2 *);
     } commands[] = {
-        {"actionRechercher", "Rechercher…", QKeySequence(Qt::CTRL | Qt::Key_F), search},
-        {"actionSuivant", "Résultat suivant", QKeySequence(Qt::Key_F3),
+        {"actionSearch", "Rechercher…", QKeySequence(Qt::CTRL | Qt::Key_F), search},
+        {"actionNextResult", "Résultat suivant", QKeySequence(Qt::Key_F3),
          [](Form2 *w) { searchWindow(w)->next(); }},
-        {"actionPrecedent", "Résultat précédent", QKeySequence(Qt::SHIFT | Qt::Key_F3),
+        {"actionPreviousResult", "Résultat précédent", QKeySequence(Qt::SHIFT | Qt::Key_F3),
          [](Form2 *w) { searchWindow(w)->previous(); }},
-        {"actionExporter", "Exporter…", QKeySequence(Qt::CTRL | Qt::Key_E), exportAlmanac},
-        {"actionImporter", "Importer…", QKeySequence(Qt::CTRL | Qt::Key_I), importFile},
-        {"actionImprimer", "Imprimer…", QKeySequence(Qt::CTRL | Qt::Key_P), print},
+        {"actionExport", "Exporter…", QKeySequence(Qt::CTRL | Qt::Key_E), exportAlmanac},
+        {"actionImport", "Importer…", QKeySequence(Qt::CTRL | Qt::Key_I), importFile},
+        {"actionPrint", "Imprimer…", QKeySequence(Qt::CTRL | Qt::Key_P), print},
     };
     for (const auto &c : commands) {
         auto *action = new QAction(QString::fromUtf8(c.caption), grid);
