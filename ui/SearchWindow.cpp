@@ -6,25 +6,29 @@
 #include "store/AlmanacModel.h"
 #include "store/RecordSource.h"
 
-#include <QAbstractTableModel>
+#include <QAbstractListModel>
 #include <QAction>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QStyledItemDelegate>
-#include <QTreeView>
+#include <QListView>
 #include <QVBoxLayout>
 
 namespace {
-// A result's text in three parts: before the match, the match, after it.
+// A result as drawn: day key, weekday, text before the match, the match,
+// text after it, and "1" when the match is in the day key.
 constexpr int kPartsRole = Qt::UserRole + 1;
 
-// Draws a result's text as plain text, its match in bold.
-class EmphasisDelegate : public QStyledItemDelegate
+// Draws a result on one line in three columns, as plain text, the match in
+// bold: one item per result keeps a keystroke's repaint cheap.
+class ResultDelegate : public QStyledItemDelegate
 {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    ResultDelegate(int keyWidth, int weekdayWidth, QObject *parent)
+        : QStyledItemDelegate(parent), m_keyWidth(keyWidth), m_weekdayWidth(weekdayWidth)
+    {
+    }
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
@@ -33,21 +37,33 @@ public:
         opt.text.clear();
         opt.widget->style()->drawControl(QStyle::CE_ItemViewItem, &opt, painter, opt.widget);
         const QStringList parts = index.data(kPartsRole).toStringList();
+        if (parts.size() != 6)
+            return;
         painter->save();
         painter->setClipRect(opt.rect);
         painter->setPen(opt.palette.color(opt.state & QStyle::State_Selected ? QPalette::HighlightedText
                                                                                : QPalette::Text));
         QFont bold = opt.font;
         bold.setBold(true);
-        QRect r = opt.rect.adjusted(3, 0, 0, 0);
-        for (int i = 0; i < parts.size() && r.width() > 0; ++i) {
-            const QFont &f = i == 1 ? bold : opt.font;
+        const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine;
+        QRect r = opt.rect.adjusted(4, 0, 0, 0);
+        painter->setFont(parts[5].isEmpty() ? opt.font : bold);
+        painter->drawText(r, flags, parts[0]);
+        painter->setFont(opt.font);
+        r.setLeft(opt.rect.left() + m_keyWidth);
+        painter->drawText(r, flags, parts[1]);
+        r.setLeft(opt.rect.left() + m_keyWidth + m_weekdayWidth);
+        for (int i = 2; i < 5 && r.width() > 0; ++i) {
+            const QFont &f = i == 3 ? bold : opt.font;
             painter->setFont(f);
-            painter->drawText(r, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, parts[i]);
+            painter->drawText(r, flags, parts[i]);
             r.setLeft(r.left() + QFontMetrics(f).horizontalAdvance(parts[i]));
         }
         painter->restore();
     }
+
+private:
+    int m_keyWidth, m_weekdayWidth;
 };
 
 // The text around the match, on one line, in three parts.
@@ -79,10 +95,10 @@ QString weekday(const QString &key)
 
 // The results: each cell worked out only when the view shows it, so that a
 // keystroke costs the search and little more.
-class SearchResults : public QAbstractTableModel
+class SearchResults : public QAbstractListModel
 {
 public:
-    SearchResults(const AlmanacSearch &index, QObject *parent) : QAbstractTableModel(parent), m_index(index) {}
+    SearchResults(const AlmanacSearch &index, QObject *parent) : QAbstractListModel(parent), m_index(index) {}
 
     void setHits(QList<SearchHit> hits)
     {
@@ -93,33 +109,21 @@ public:
     int rowOf(int result) const { return m_hits[result].row; }
 
     int rowCount(const QModelIndex &parent) const override { return parent.isValid() ? 0 : int(m_hits.size()); }
-    int columnCount(const QModelIndex &parent) const override { return parent.isValid() ? 0 : 3; }
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
-    {
-        if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
-            return QVariant();
-        const char *const titles[] = {"Jour", "Cette année", "Texte"};
-        return QString::fromUtf8(titles[section]);
-    }
     QVariant data(const QModelIndex &index, int role) const override
     {
+        if (role != Qt::DisplayRole && role != kPartsRole)
+            return QVariant();
         const SearchHit &hit = m_hits[index.row()];
         const DayRow &row = m_index.rows()[hit.row];
-        if (role == Qt::DisplayRole && index.column() == 0)
-            return row.key;
-        if (role == Qt::DisplayRole && index.column() == 1)
-            return weekday(row.key);
-        if (role == kPartsRole && index.column() == 2) {
-            // A match in the key shows the first text.
-            const QString text = hit.field == 2 ? row.text2.toString() : row.text1.toString();
-            return emphasised(text, hit.field == 0 ? TextSpan{0, 0} : hit.span);
-        }
-        if (role == Qt::FontRole && index.column() == 0 && hit.field == 0) {
-            QFont bold;
-            bold.setBold(true);
-            return bold;
-        }
-        return QVariant();
+        // A match in the key shows the first text.
+        const QString text = hit.field == 2 ? row.text2.toString() : row.text1.toString();
+        const QStringList parts = QStringList{row.key, weekday(row.key)}
+                                  + emphasised(text, hit.field == 0 ? TextSpan{0, 0} : hit.span)
+                                  + QStringList{hit.field == 0 ? QStringLiteral("1") : QString()};
+        if (role == kPartsRole)
+            return parts;
+        // What a screen reader says of the result.
+        return parts.mid(0, 2).join(QLatin1Char(' ')) + QLatin1Char(' ') + parts.mid(2, 3).join(QString());
     }
 
 private:
@@ -128,7 +132,7 @@ private:
 };
 
 SearchWindow::SearchWindow(RecordSource *source, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_source(source), m_field(new QLineEdit(this)), m_results(new QTreeView(this)),
+    : QWidget(parent, Qt::Window), m_source(source), m_field(new QLineEdit(this)), m_results(new QListView(this)),
       m_model(new SearchResults(m_index, this))
 {
     setObjectName(QStringLiteral("SearchWindow"));
@@ -138,13 +142,12 @@ SearchWindow::SearchWindow(RecordSource *source, QWidget *parent)
     m_field->setClearButtonEnabled(true);
     m_results->setObjectName(QStringLiteral("results"));
     m_results->setModel(m_model);
-    m_results->setRootIsDecorated(false);
-    m_results->setUniformRowHeights(true);
-    m_results->setAllColumnsShowFocus(true);
-    m_results->setItemDelegateForColumn(2, new EmphasisDelegate(m_results));
-    const QFontMetrics fm(font());
-    m_results->setColumnWidth(0, fm.horizontalAdvance(QStringLiteral("00/00")) + 16);
-    m_results->setColumnWidth(1, fm.horizontalAdvance(QStringLiteral("Cette année")) + 16);
+    m_results->setUniformItemSizes(true);
+    QFont bold = font();
+    bold.setBold(true);
+    m_results->setItemDelegate(new ResultDelegate(QFontMetrics(bold).horizontalAdvance(QStringLiteral("00/00")) + 16,
+                                                  QFontMetrics(font()).horizontalAdvance(QStringLiteral("Vendredi")) + 16,
+                                                  m_results));
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_field);
     layout->addWidget(m_results);
@@ -155,7 +158,7 @@ SearchWindow::SearchWindow(RecordSource *source, QWidget *parent)
         if (m_model->rowCount(QModelIndex()) > 0)
             goTo(m_model->rowOf(current.isValid() ? current.row() : 0));
     });
-    connect(m_results, &QTreeView::activated, this, [this](const QModelIndex &i) { goTo(m_model->rowOf(i.row())); });
+    connect(m_results, &QListView::activated, this, [this](const QModelIndex &i) { goTo(m_model->rowOf(i.row())); });
     if (source) {
         // Texts edited in the grid are searched as they now read.
         QAbstractItemModel *model = source->model();
@@ -196,8 +199,8 @@ QList<int> SearchWindow::resultRows() const
 
 QString SearchWindow::resultText(int result) const
 {
-    const QStringList parts = m_model->data(m_model->index(result, 2), kPartsRole).toStringList();
-    return parts.size() == 3 ? parts[0] + QLatin1Char('[') + parts[1] + QLatin1Char(']') + parts[2] : QString();
+    const QStringList parts = m_model->data(m_model->index(result, 0), kPartsRole).toStringList();
+    return parts.size() == 6 ? parts[2] + QLatin1Char('[') + parts[3] + QLatin1Char(']') + parts[4] : QString();
 }
 
 void SearchWindow::goTo(int row)

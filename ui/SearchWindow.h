@@ -6,7 +6,7 @@
 #include <QWidget>
 
 class QLineEdit;
-class QTreeView;
+class QListView;
 class SearchResults;
 class RecordSource;
 
@@ -42,7 +42,7 @@ private:
     QPointer<RecordSource> m_source;
     QLineEdit *m_field;
     AlmanacSearch m_index;
-    QTreeView *m_results;
+    QListView *m_results;
     SearchResults *m_model;
     bool m_stale = true;
 };
