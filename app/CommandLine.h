@@ -26,6 +26,11 @@ QString usage();
 
 // The modes, each in its own file.
 int runWindows(int &argc, char **argv);
+// The windows, and the PDF booklet of --exporter, which need Qt's GUI: the
+// command-line program loads them on demand (runWindows, runPdfExport).
+int runWindowsMode(int &argc, char **argv);
+int runPdfExportMode(int &argc, char **argv, const QString &file);
+int runPdfExport(int &argc, char **argv, const QString &file);
 int runGreetingMode(int &argc, char **argv, const QStringList &args);
 int runExportMode(int &argc, char **argv, const QStringList &args);
 int runImportMode(int &argc, char **argv, const QStringList &args);

@@ -12,6 +12,12 @@
 #include <QPushButton>
 #include <QStandardPaths>
 
+Platform &defaultPlatform()
+{
+    static DesktopPlatform desktop;
+    return desktop;
+}
+
 QDate DesktopPlatform::today()
 {
     // One reading of the clock, so day, month and year always agree.

@@ -1,7 +1,5 @@
 #include "app/Platform.h"
 
-#include "app/DesktopPlatform.h"
-
 namespace {
 Platform *g_installed = nullptr;
 }
@@ -10,8 +8,7 @@ Platform &Platform::current()
 {
     if (g_installed)
         return *g_installed;
-    static DesktopPlatform desktop;
-    return desktop;
+    return defaultPlatform();
 }
 
 void Platform::install(Platform *p)

@@ -52,5 +52,9 @@ public:
     static void install(Platform *p);
 };
 
+// What Platform::current() answers when nothing is installed: the desktop
+// in a program with windows, the console in the command-line program.
+Platform &defaultPlatform();
+
 // The shorthand every handler uses.
 inline Platform &platform() { return Platform::current(); }

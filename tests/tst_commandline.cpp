@@ -103,6 +103,7 @@ private slots:
     {
         const QString program = m_dir.filePath(QStringLiteral("ombo"));
         QVERIFY(QFile::copy(QStringLiteral(OMBO_PROGRAM), program));
+        QVERIFY(QFile::copy(QStringLiteral(OMBO_MODULE), m_dir.filePath(QStringLiteral("ombo-fenetres.so"))));
     }
     void init()
     {

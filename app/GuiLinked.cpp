@@ -1,0 +1,12 @@
+// The windows and the PDF booklet linked in (the library the tests use).
+#include "app/CommandLine.h"
+
+int runWindows(int &argc, char **argv)
+{
+    return runWindowsMode(argc, argv);
+}
+
+int runPdfExport(int &argc, char **argv, const QString &file)
+{
+    return runPdfExportMode(argc, argv, file);
+}
