@@ -11,7 +11,10 @@ namespace {
 int help(int &, char **, const QStringList &);
 int version(int &, char **, const QStringList &);
 
-// Add a mode here: its option, its line of help, its function.
+// Add a mode here: its option, its line of help, its function. The program
+// links only QtCore and QtSql: a mode that needs Qt's GUI runs from the
+// module ombo-fenetres.so, reached like runWindows (GuiLoaded.cpp,
+// GuiModule.cpp, GuiLinked.cpp).
 const CommandLine::Mode kModes[] = {
     {"--aujourdhui", "  --aujourdhui            affiche le message d'accueil du jour", runGreetingMode},
     {"--exporter", "  --exporter FICHIER      exporte l'almanach en .ics, .csv, .txt (calendar)\n"
