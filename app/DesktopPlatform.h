@@ -3,8 +3,8 @@
 #include "app/Platform.h"
 
 // The real desktop: the system clock, QMessageBox, the bell, the desktop's
-// file associations, the event loop's end, XDG autostart and the
-// notification service on the session bus.
+// file associations, file and print dialogs, the event loop's end. (The
+// session's services, autostart and notifications, are Platform's own.)
 class DesktopPlatform : public Platform
 {
 public:
@@ -13,12 +13,8 @@ public:
     void messageBox(const QString &text, const QString &title, int style) override;
     void beep() override;
     int openWithViewer(QWidget *owner, const QString &file, const QString &workingDir) override;
+    QString chooseFile(QWidget *owner, const QString &caption, const QString &filter,
+                       bool forWriting) override;
+    bool choosePrinter(QWidget *owner, QPrinter *printer) override;
     void endProgram() override;
-    bool loginEntryExists() override;
-    bool setLoginEntry(const QByteArray &contents) override;
-    NoticeAnswer notify(const QString &summary, const QString &body) override;
-    bool startProgram(const QStringList &arguments) override;
-
-    // $XDG_CONFIG_HOME/autostart/fr.valdric.Ombrelune.desktop (~/.config by default).
-    static QString loginEntryPath();
 };

@@ -1,17 +1,59 @@
-#include "app/GreetingMode.h"
+#include "app/CommandLine.h"
 
-#include "app/Identity.h"
-#include "app/Windows.h"
+#include "app/Module1.h"
+#include "app/Platform.h"
+#include "store/RecordSource.h"
+#include "store/TroisJours.h"
 
-#include <QApplication>
+#include <QCoreApplication>
+#include <QTextStream>
 
-int runGreeting(int argc, char **argv)
+QString terminalText(const QString &text)
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(Identity::kNomProduit);
-    QApplication::setApplicationVersion(Identity::kVersion);
-    // As at a normal start, the program ends only through its own commands.
-    QApplication::setQuitOnLastWindowClosed(false);
-    Windows::showForm1();
-    return app.exec();
+    QString out = text;
+    for (QChar &c : out) {
+        if (c == u'\n' || c == u'\r' || c == u'\t')
+            c = QLatin1Char(' ');
+        else if (c.unicode() < 0x20 || c.unicode() == 0x7F || (c.unicode() >= 0x80 && c.unicode() < 0xA0))
+            c = QChar(QChar::ReplacementCharacter);
+    }
+    return out;
+}
+
+int printGreeting(const QString &folder, QTextStream &out, QTextStream &err)
+{
+    RecordSource source;
+    try {
+        extraireTroisJours(source, folder);
+    } catch (const OmboError &e) {
+        err << e.messageComplet() << Qt::endl;
+        return 1;
+    }
+    // The greeting window's eleven lines, titles at the left, texts indented.
+    using namespace Module1;
+    const QString indent(4, QLatin1Char(' '));
+    out << QStringLiteral("Bonjour ! Nous sommes le") << JourTexte << "\n\n";
+    const struct
+    {
+        const char *title;
+        const QString &text1, &text2;
+    } groups[] = {{"Hier : ", HierEv1, HierEv2}, {"Ce jour :", JourEv1, JourEv2}, {"Demain :", DemainEv1, DemainEv2}};
+    for (const auto &g : groups)
+        out << QString::fromUtf8(g.title) << '\n'
+            << indent << terminalText(g.text1) << '\n'
+            << indent << terminalText(g.text2) << '\n';
+    out.flush();
+    return 0;
+}
+
+// No QGuiApplication: the greeting needs no display, over ssh or in a login script.
+int runGreetingMode(int &argc, char **argv, const QStringList &args)
+{
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout), err(stderr);
+    if (!args.isEmpty()) {
+        err << CommandLine::usage();
+        return 2;
+    }
+    return printGreeting(platform().programFolder(), out, err);
 }

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+class QPrinter;
 class QWidget;
 
 // Message box styles: the buttons and icon of a box, as numbers.
@@ -49,6 +50,12 @@ public:
     // `workingDir`; returns Viewer::FileNotFound, or a number above 32 once the
     // viewer is started, or another small number when it could not be.
     virtual int openWithViewer(QWidget *owner, const QString &file, const QString &workingDir) = 0;
+    // A file chosen by the user in a file dialog, to read or (`forWriting`)
+    // to write; empty when the dialog is cancelled.
+    virtual QString chooseFile(QWidget *owner, const QString &caption, const QString &filter,
+                               bool forWriting) = 0;
+    // The print dialog, set up on `printer`; false when it is cancelled.
+    virtual bool choosePrinter(QWidget *owner, QPrinter *printer) = 0;
     // Ends the program: nothing of the program's runs after the caller returns.
     virtual void endProgram() = 0;
     // Where the program keeps its own state: $XDG_STATE_HOME/ombrelune
@@ -56,20 +63,26 @@ public:
     virtual QString stateFolder();
 
     // Whether the desktop starts the program at login (its autostart entry).
-    virtual bool loginEntryExists() = 0;
+    virtual bool loginEntryExists();
     // Writes the autostart entry with `contents`, or removes it when
     // `contents` is empty; false when that fails.
-    virtual bool setLoginEntry(const QByteArray &contents) = 0;
+    virtual bool setLoginEntry(const QByteArray &contents);
     // Shows a notification (plain texts) with the program's icon and the
     // action "Ouvrir", and waits for its end, at most a minute.
-    virtual NoticeAnswer notify(const QString &summary, const QString &body) = 0;
+    virtual NoticeAnswer notify(const QString &summary, const QString &body);
     // Starts another copy of the program with `arguments`, not waited for.
-    virtual bool startProgram(const QStringList &arguments) = 0;
+    virtual bool startProgram(const QStringList &arguments);
+    // $XDG_CONFIG_HOME/autostart/fr.valdric.Ombrelune.desktop (~/.config by default).
+    static QString loginEntryPath();
 
     static Platform &current();
     // Installs `p` (not owned); nullptr goes back to the desktop.
     static void install(Platform *p);
 };
+
+// What Platform::current() answers when nothing is installed: the desktop
+// in a program with windows, the console in the command-line program.
+Platform &defaultPlatform();
 
 // The shorthand every handler uses.
 inline Platform &platform() { return Platform::current(); }

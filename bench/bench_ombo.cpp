@@ -11,17 +11,23 @@
 #include "app/Module1.h"
 #include "app/Windows.h"
 #include "calendar/NomDuJour.h"
+#include "store/AlmanacExport.h"
 #include "store/AlmanacModel.h"
 #include "store/DailyBackup.h"
 #include "store/RecordSource.h"
 #include "store/TroisJours.h"
+#include "ui/Booklet.h"
 #include "ui/DataGrid.h"
 #include "ui/Form1.h"
 #include "ui/Form2.h"
+#include "ui/SearchWindow.h"
 #include "ui/TabStrip.h"
 
 #include <QApplication>
+#include <QAction>
 #include <QLabel>
+#include <QLineEdit>
+#include <QTreeWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -236,6 +242,62 @@ private slots:
             m_desktop->date = kToday.addDays(++days);
             QVERIFY2(backup.makeIfDue(source.model()->database()), qPrintable(m_desktop->date.toString()));
         }
+    }
+
+    // One keystroke in the search window to its results shown: "a " finds
+    // all 366 rows, "a 1" the 120 of days 10 to 19; the keystrokes alternate
+    // between the two.
+    void searchKeystroke()
+    {
+        Windows::start();
+        grid()->findChild<QAction *>(QStringLiteral("actionSearch"))->trigger();
+        auto *search = f2().findChild<SearchWindow *>();
+        auto *field = search->findChild<QLineEdit *>(QStringLiteral("query"));
+        QTest::keyClicks(field, QStringLiteral("a "));
+        QCoreApplication::processEvents();
+        QBENCHMARK {
+            QTest::keyClick(field, field->text().size() == 2 ? Qt::Key_1 : Qt::Key_Backspace);
+            QCoreApplication::processEvents();
+        }
+        QVERIFY(search->resultRows().size() == 366 || search->resultRows().size() == 120);
+    }
+
+    // Each text export of the 366 rows, from the table to the file written.
+    void textExport_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("ics") << "a.ics";
+        QTest::newRow("csv") << "a.csv";
+        QTest::newRow("calendar") << "a.txt";
+    }
+    void textExport()
+    {
+        QFETCH(QString, name);
+        Windows::start();
+        const QString path = m_dir.filePath(name);
+        QString error;
+        bool ok = false;
+        QBENCHMARK {
+            const QList<DayRow> rows = almanacRows(*f2().source()->model());
+            const QByteArray bytes = name.endsWith(QLatin1String("ics")) ? exportIcs(rows, kToday)
+                                     : name.endsWith(QLatin1String("csv")) ? exportCsv(rows)
+                                                                             : exportCalendarText(rows);
+            ok = writeFileAtomically(path, bytes, &error);
+        }
+        QVERIFY(ok);
+    }
+
+    // The booklet as a PDF file.
+    void pdfExport()
+    {
+        Windows::start();
+        const QString path = m_dir.filePath(QStringLiteral("a.pdf"));
+        QString error;
+        bool ok = false;
+        QBENCHMARK {
+            ok = writeBookletPdf(path, almanacRows(*f2().source()->model()), kToday, &error);
+        }
+        QVERIFY(ok);
     }
 
     void nomDuJour()

@@ -27,7 +27,7 @@ if [ ${#need[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${need[@]}"
 fi
 
-for f in ombo ombo.mdb bench/floor_empty bench/floor_shape; do
+for f in ombo ombo-fenetres.so ombo.mdb bench/floor_empty bench/floor_shape; do
   [ -e "$build/$f" ] || { echo "missing $build/$f: build first" >&2; exit 1; }
 done
 work=$(mktemp -d)
@@ -37,7 +37,7 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-cp "$build/ombo" "$build/ombo.mdb" "$build/bench/floor_empty" "$build/bench/floor_shape" "$work/"
+cp "$build/ombo" "$build/ombo-fenetres.so" "$build/ombo.mdb" "$build/bench/floor_empty" "$build/bench/floor_shape" "$work/"
 [ -e "$build/ombo.chm" ] && cp "$build/ombo.chm" "$work/"
 cc -O2 -o "$work/mapwait" "$here/bench/mapwait.c" -lxcb
 

@@ -8,7 +8,6 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QFont>
 #include <QSqlError>
 #include <QSqlField>
 #include <QSqlIndex>
@@ -110,15 +109,11 @@ Qt::ItemFlags AlmanacModel::flags(const QModelIndex &index) const
 
 QVariant AlmanacModel::data(const QModelIndex &index, int role) const
 {
-    if (role == Qt::FontRole || role == Qt::ToolTipRole) {
+    if (role == RefusedRole || role == Qt::ToolTipRole) {
         const auto refused = m_refused.constFind(index.row());
         if (refused == m_refused.cend())
             return QVariant();
-        if (role == Qt::ToolTipRole)
-            return QStringLiteral("Non enregistré : ") + *refused;
-        QFont italic;
-        italic.setItalic(true);
-        return italic;
+        return role == Qt::ToolTipRole ? QStringLiteral("Non enregistré : ") + *refused : *refused;
     }
     QVariant v = QSqlTableModel::data(index, role);
     if (role == Qt::DisplayRole && v.typeId() == QMetaType::QString) {

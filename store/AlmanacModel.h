@@ -53,9 +53,12 @@ public:
     // Shown in a cell: one line, with a mark where the text breaks, and the
     // start of a long text only (a cell shows a few dozen characters, and
     // laying out a huge text at each paint stalls the grid). The edit role
-    // keeps the whole text. A refused row is in italics, with its reason.
+    // keeps the whole text. A refused row carries its reason (tooltip and
+    // RefusedRole).
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     static constexpr int kDisplayMax = 1000;
+    // Why a refused row's write failed (invalid for the other rows).
+    static constexpr int RefusedRole = Qt::UserRole + 1;
     // Editing a refused row makes it an ordinary edit again.
     bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
     // Rows carry no numbers: the table is addressed by its day keys.

@@ -27,6 +27,11 @@ void deplacer(RecordSource &source, int pas)
 }
 }  // namespace
 
+QString almanacConnection(const QString &folder)
+{
+    return QStringLiteral("Data Source=") + valeurConnexion(folder + QStringLiteral("ombo.mdb"));
+}
+
 void extraireTroisJours(RecordSource &source, const QString &dossierProgramme)
 {
     using namespace Module1;
@@ -36,8 +41,7 @@ void extraireTroisJours(RecordSource &source, const QString &dossierProgramme)
 
     TextesDuJour();
 
-    source.setConnectionString(QStringLiteral("Data Source=")
-                               + valeurConnexion(Chemin + QStringLiteral("ombo.mdb")));
+    source.setConnectionString(almanacConnection(Chemin));
     source.refresh();
     source.find(QStringLiteral("Date=(") + JourCle + QLatin1Char(')'));
 

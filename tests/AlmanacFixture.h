@@ -34,6 +34,42 @@ inline QVector<Ligne> anneeComplete(bool avec29Fevrier = true)
     return lignes;
 }
 
+// A leap year of texts that files find hard to carry: quotes, separators,
+// tabs, line ends, accents, ligatures, emoji, a text of the longest length
+// an import takes, Null and empty texts, a second text with no first.
+inline QVector<Ligne> oddAlmanac()
+{
+    QVector<Ligne> lignes = anneeComplete();
+    const QVariant null(QMetaType::fromType<QString>());
+    QString longText;
+    while (longText.size() < 10000)
+        longText += QStringLiteral("Sainte-Geneviève, œuvre ; « été » ");
+    longText.truncate(10000);
+    const struct
+    {
+        int row;
+        QVariant ev1, ev2;
+    } odd[] = {
+        {0, QStringLiteral("Guillemets \"doubles\", virgule, point-virgule ;"), null},
+        {1, QString(""), QStringLiteral("tab\tici")},
+        {2, QStringLiteral("ligne 1\nligne 2\n\n  ligne 4"), QStringLiteral("antislash \\ et \\n littéral")},
+        {3, null, QStringLiteral("seulement le second")},
+        {4, QStringLiteral("Œuvre, cœur, Æther, ÉÈÊ — ça"), QStringLiteral("emoji 🎂🎉 et 中文")},
+        {5, longText, QStringLiteral("/* pas un commentaire */ // ni ça")},
+        {6, QStringLiteral(" espaces autour "), QStringLiteral("#dièse au début")},
+        {7, null, null},
+        {8, QString(""), QString("")},
+        {9, QStringLiteral("fin de ligne\r\nWindows"), QStringLiteral("B 10/01")},
+        {59, QStringLiteral("bissextile"), null},
+        {365, QStringLiteral("fin d'année"), QStringLiteral("dernier, texte")},
+    };
+    for (const auto &o : odd) {
+        lignes[o.row].ev1 = o.ev1;
+        lignes[o.row].ev2 = o.ev2;
+    }
+    return lignes;
+}
+
 inline bool ecrireAlmanach(const QString &path, const QVector<Ligne> &lignes)
 {
     bool ok = false;

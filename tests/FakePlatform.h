@@ -4,6 +4,7 @@
 #include "app/Platform.h"
 
 #include <QList>
+#include <QPrinter>
 #include <QStringList>
 
 // A desktop that records what the program asks of it, in order, and answers
@@ -31,11 +32,18 @@ public:
     QByteArray loginEntry;  // the autostart entry as written, empty when none
     bool loginFails = false;
 
-    // One word per effect, in order: "beep", "box", "open", "end", "login",
-    // "notify", "start".
+    // What the file dialogs answer, in turn (empty: cancelled), and whether
+    // the print dialog is accepted.
+    QStringList fileAnswers;
+    bool printAccepted = false;
+    QString printFile;  // where an accepted print goes, as PDF
+
+    // One word per effect, in order: "beep", "box", "open", "file", "print",
+    // "end", "login", "notify", "start".
     QStringList events;
     QList<Box> boxes;
     QList<Opening> openings;
+    QStringList fileCaptions;
     int ends = 0;
     QStringList notices;            // summary, then body, of each notification
     QList<QStringList> starts;      // the arguments of each copy started
@@ -59,6 +67,21 @@ public:
         if (throwOnOpen)
             throw OmboError(Err::BadArgument, QStringLiteral("refus"));
         return viewerResult;
+    }
+    QString chooseFile(QWidget *, const QString &caption, const QString &, bool) override
+    {
+        events << QStringLiteral("file");
+        fileCaptions << caption;
+        return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+    }
+    bool choosePrinter(QWidget *, QPrinter *printer) override
+    {
+        events << QStringLiteral("print");
+        if (printAccepted) {
+            printer->setOutputFormat(QPrinter::PdfFormat);
+            printer->setOutputFileName(printFile);
+        }
+        return printAccepted;
     }
     void endProgram() override
     {

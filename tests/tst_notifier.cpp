@@ -183,7 +183,7 @@ private slots:
     {
         qputenv("XDG_CONFIG_HOME", m_dir.filePath(QStringLiteral("config")).toUtf8());
         const QString path = m_dir.filePath(QStringLiteral("config/autostart/fr.valdric.Ombrelune.desktop"));
-        QCOMPARE(DesktopPlatform::loginEntryPath(), path);
+        QCOMPARE(Platform::loginEntryPath(), path);
         DesktopPlatform desktop;
         QVERIFY(!desktop.loginEntryExists());
         const QByteArray entry = loginEntry(QStringLiteral("/opt/mes programmes/\"o$mbo"));

@@ -2,7 +2,8 @@
 # Reliability checks beyond the ordinary tests:
 #   1. the tests built with AddressSanitizer and UndefinedBehaviorSanitizer;
 #   2. clang-tidy on the program's code, with the checked-in .clang-tidy;
-#   3. short libFuzzer runs on the day-key weekday and the record search.
+#   3. short libFuzzer runs on the day-key weekday, the record search and the
+#      three import readers (CSV, calendar text, iCalendar).
 # Exits non-zero at the first failure. OMBO_FUZZ_SECONDS sets each fuzz run's
 # length (30 by default).
 set -euo pipefail
@@ -12,7 +13,8 @@ cd "$here"
 jobs=$(nproc)
 fuzz_seconds=${OMBO_FUZZ_SECONDS:-30}
 
-pkgs=(cmake g++ ninja-build qt6-base-dev libqt6sql6-sqlite clang clang-tidy libclang-rt-14-dev sqlite3 util-linux)
+pkgs=(cmake g++ ninja-build qt6-base-dev libqt6sql6-sqlite clang clang-tidy libclang-rt-14-dev sqlite3 util-linux
+  python3-icalendar calendar poppler-utils)
 tools/install-missing.sh "${pkgs[@]}"
 
 step() { echo; echo "=== $* ($(date +%T))"; }
@@ -23,7 +25,7 @@ step "ASan+UBSan build and tests"
 san="-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_EXPORT_COMPILE_COMMANDS=ON \
   -DCMAKE_CXX_FLAGS="$san -O1" -DCMAKE_EXE_LINKER_FLAGS="$san" >/dev/null
-sanitized_tests=(tst_calendar tst_store tst_windows tst_hostile tst_crash)
+sanitized_tests=(tst_calendar tst_store tst_windows tst_hostile tst_crash tst_transfer tst_commandline tst_search tst_gridcommands)
 cmake --build build-asan -j "$jobs" --target "${sanitized_tests[@]}"
 regex="^($(IFS='|'; echo "${sanitized_tests[*]}"))\$"
 (cd build-asan &&
@@ -49,7 +51,7 @@ echo "clang-tidy: clean"
 step "libFuzzer build"
 cmake -S fuzz -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build-fuzz -j "$jobs"
-for target in nomdujour find; do
+for target in nomdujour find csv calendar ics; do
   step "fuzz_$target for ${fuzz_seconds}s"
   work=build-fuzz/corpus-$target
   mkdir -p "$work"

@@ -1,5 +1,6 @@
 #include "ui/DataGrid.h"
 
+#include "store/AlmanacModel.h"
 #include "ui/Accessibility.h"
 
 #include <QClipboard>
@@ -84,6 +85,9 @@ void CellDelegate::initStyleOption(QStyleOptionViewItem *option, const QModelInd
     QStyledItemDelegate::initStyleOption(option, index);
     option->displayAlignment = Qt::AlignVCenter
                                | (index.column() == centredColumn ? Qt::AlignHCenter : Qt::AlignLeft);
+    // A row whose write was refused shows its typed text in italics.
+    if (index.data(AlmanacModel::RefusedRole).isValid())
+        option->font.setItalic(true);
 }
 
 DataGrid::DataGrid(QWidget *parent)

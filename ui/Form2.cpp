@@ -10,6 +10,7 @@
 #include "ui/Accessibility.h"
 #include "ui/DataGrid.h"
 #include "store/UnsavedTexts.h"
+#include "ui/GridCommands.h"
 #include "ui/HelpAbout.h"
 #include "ui/HistoryDialog.h"
 #include "ui/RecoveryDialog.h"
@@ -66,6 +67,7 @@ Form2::Form2(QWidget *parent)
                             QStringLiteral(":/images/image%1_32.png").arg(i), true);
     buildTabs();
     buildGrid();
+    addGridCommands(this, DataGrid1);
     buildEditCommands();
 
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -181,6 +183,12 @@ void Form2::buildGrid()
 void Form2::buildEditCommands()
 {
     DataGrid1->setContextMenuPolicy(Qt::ActionsContextMenu);
+    auto separate = [this] {
+        auto *line = new QAction(DataGrid1);
+        line->setSeparator(true);
+        DataGrid1->addAction(line);
+    };
+    separate();
     auto add = [this](const char *name, const QString &caption, const QList<QKeySequence> &keys,
                       const std::function<void()> &run) {
         auto *action = new QAction(caption, DataGrid1);
@@ -201,6 +209,7 @@ void Form2::buildEditCommands()
         savePending();
         (new HistoryDialog(Adodc1, this))->open();
     });
+    separate();
     addLoginGreetingAction(DataGrid1);
 }
 

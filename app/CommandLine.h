@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QStringList>
+
+class QTextStream;
+
+// The program's command line: with no option it opens the windows; each
+// option runs one mode and ends.
+namespace CommandLine {
+
+// One mode: its option, what --help says of it, and its entry point, given
+// the arguments that follow the option.
+struct Mode
+{
+    const char *option;
+    const char *usage;
+    int (*run)(int &argc, char **argv, const QStringList &args);
+};
+
+int run(int &argc, char **argv);
+
+// The usage text, French.
+QString usage();
+
+}  // namespace CommandLine
+
+// The modes, each in its own file.
+int runWindows(int &argc, char **argv);
+// The windows, and the PDF booklet of --exporter, which need Qt's GUI: the
+// command-line program loads them on demand (runWindows, runPdfExport).
+int runWindowsMode(int &argc, char **argv);
+int runGreetingWindowMode(int &argc, char **argv);
+int runGreetingWindow(int &argc, char **argv);
+int runPdfExportMode(int &argc, char **argv, const QString &file);
+int runPdfExport(int &argc, char **argv, const QString &file);
+int runGreetingMode(int &argc, char **argv, const QStringList &args);
+int runExportMode(int &argc, char **argv, const QStringList &args);
+int runImportMode(int &argc, char **argv, const QStringList &args);
+
+// The greeting's lines as text: what the greeting window prints, read from
+// the almanac in `folder`. Returns the exit code; failures go to `err`.
+int printGreeting(const QString &folder, QTextStream &out, QTextStream &err);
+
+// A text for a terminal: line ends and tabs as spaces, other control
+// characters (escape sequences included) as U+FFFD.
+QString terminalText(const QString &text);

@@ -1,0 +1,51 @@
+#include "app/CommandLine.h"
+
+#include "app/Platform.h"
+#include "store/AlmanacExport.h"
+#include "store/AlmanacModel.h"
+#include "store/RecordSource.h"
+#include "store/TroisJours.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QTextStream>
+
+int runExportMode(int &argc, char **argv, const QStringList &args)
+{
+    const FileFormat format = args.size() == 1 ? formatOf(args[0]) : FileFormat::Unknown;
+    if (format == FileFormat::Pdf)
+        return runPdfExport(argc, argv, QDir::current().absoluteFilePath(args[0]));
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout), err(stderr);
+    if (format == FileFormat::Unknown) {
+        err << QStringLiteral("ombo : --exporter attend un fichier .ics, .csv, .txt ou .pdf.\n\n")
+            << CommandLine::usage();
+        return 2;
+    }
+    const QString file = QDir::current().absoluteFilePath(args[0]);
+    RecordSource source;
+    try {
+        source.setConnectionString(almanacConnection(platform().programFolder() + QLatin1Char('/')));
+        source.refresh();
+    } catch (const OmboError &e) {
+        err << e.messageComplet() << Qt::endl;
+        return 1;
+    }
+    const QList<DayRow> rows = almanacRows(*source.model());
+    const QDate today = platform().today();
+    QString error;
+    bool ok = false;
+    switch (format) {
+    case FileFormat::Ics: ok = writeFileAtomically(file, exportIcs(rows, today), &error); break;
+    case FileFormat::Csv: ok = writeFileAtomically(file, exportCsv(rows), &error); break;
+    case FileFormat::CalendarText: ok = writeFileAtomically(file, exportCalendarText(rows), &error); break;
+    case FileFormat::Pdf:
+    case FileFormat::Unknown: break;
+    }
+    if (!ok) {
+        err << error << Qt::endl;
+        return 1;
+    }
+    out << QStringLiteral("L'almanach est exporté dans « %1 ».").arg(QDir::toNativeSeparators(file)) << Qt::endl;
+    return 0;
+}

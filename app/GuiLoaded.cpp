@@ -1,0 +1,52 @@
+// The windows and the PDF booklet, loaded from the module beside the program
+// when they are asked for: the greeting and the text formats never load Qt's
+// GUI libraries, which cost more than all their own work.
+#include "app/CommandLine.h"
+
+#include <QByteArray>
+
+#include <cstdio>
+#include <dlfcn.h>
+#include <unistd.h>
+
+namespace {
+void *module()
+{
+    static void *handle = [] {
+        char path[4096];
+        const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
+        QByteArray file = n > 0 ? QByteArray(path, n) : QByteArray(".");
+        file = file.left(file.lastIndexOf('/') + 1) + "ombo-fenetres.so";
+        void *h = ::dlopen(file.constData(), RTLD_NOW | RTLD_GLOBAL);
+        if (!h)
+            std::fprintf(stderr, "ombo : %s\n", ::dlerror());
+        return h;
+    }();
+    return handle;
+}
+
+template <typename F>
+F entry(const char *name)
+{
+    void *h = module();
+    return h ? reinterpret_cast<F>(::dlsym(h, name)) : nullptr;
+}
+}  // namespace
+
+int runWindows(int &argc, char **argv)
+{
+    const auto run = entry<int (*)(int &, char **)>("omboRunWindows");
+    return run ? run(argc, argv) : 1;
+}
+
+int runGreetingWindow(int &argc, char **argv)
+{
+    const auto run = entry<int (*)(int &, char **)>("omboRunGreetingWindow");
+    return run ? run(argc, argv) : 1;
+}
+
+int runPdfExport(int &argc, char **argv, const QString &file)
+{
+    const auto run = entry<int (*)(int &, char **, const QString &)>("omboRunPdfExport");
+    return run ? run(argc, argv, file) : 1;
+}

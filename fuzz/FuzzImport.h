@@ -1,0 +1,103 @@
+// The harness shared by the import readers' targets: any bytes, read by one
+// reader, then planned under each policy against a small almanac opened
+// through the record source. A reader either refuses the file with a
+// message naming a line, or gives days that exist with texts within the
+// limit; nothing reaches the almanac file, which only a confirmed import
+// writes.
+#pragma once
+
+#include "store/AlmanacImport.h"
+#include "store/AlmanacModel.h"
+#include "store/RecordSource.h"
+#include "store/Schema.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+#include <cstdint>
+#include <cstdlib>
+
+namespace fuzzimport {
+inline QCoreApplication *g_app = nullptr;
+inline QTemporaryDir *g_dir = nullptr;
+inline RecordSource *g_source = nullptr;
+inline QList<DayRow> g_rows;
+inline QByteArray g_before;
+
+inline QString path() { return g_dir->filePath(QStringLiteral("ombo.mdb")); }
+
+inline QByteArray contents()
+{
+    QFile f(path());
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+inline void setUp(int *argc, char ***argv)
+{
+    g_app = new QCoreApplication(*argc, *argv);
+    g_dir = new QTemporaryDir;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("seed"));
+        db.setDatabaseName(path());
+        db.open();
+        QSqlQuery q(db);
+        q.exec(Schema::kCreate);
+        q.prepare(QStringLiteral("INSERT INTO Evenements (Date, Evenement1, Evenement2) VALUES (?, ?, ?)"));
+        for (QDate d(2004, 1, 1); d.year() == 2004; d = d.addDays(1)) {
+            q.addBindValue(d.toString(QStringLiteral("dd/MM")));
+            q.addBindValue(d.day() % 3 ? QVariant(QStringLiteral("texte")) : QVariant(QMetaType::fromType<QString>()));
+            q.addBindValue(d.day() % 5 ? QVariant(QString()) : QVariant(QStringLiteral("autre")));
+            q.exec();
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("seed"));
+    g_before = contents();
+    g_source = new RecordSource;
+    g_source->setConnectionString(QStringLiteral("Data Source=") + path());
+    g_source->refresh();
+    g_rows = almanacRows(*g_source->model());
+}
+
+inline void check(const ImportRead &read, std::size_t size)
+{
+    if (!read.ok()) {
+        if (!read.error.startsWith(QStringLiteral("Ligne ")))
+            std::abort();
+    } else {
+        for (const ImportedDay &d : read.days) {
+            int month = 0, day = 0;
+            if (!monthDayOf(d.key, &month, &day) || d.line < 1)
+                std::abort();
+            for (const auto &t : {d.text1, d.text2})
+                if (t && t->toString().size() > kMaxTextLength)
+                    std::abort();
+        }
+        for (ImportPolicy p : {ImportPolicy::Complete, ImportPolicy::Replace, ImportPolicy::Append}) {
+            QString error;
+            const QList<ImportChange> changes = planImport(g_rows, read.days, p, &error);
+            for (const ImportChange &c : changes)
+                if (c.row < 0 || c.row >= g_rows.size() || c.result.toString().size() > kMaxTextLength)
+                    std::abort();
+        }
+    }
+    if (g_source->model()->isDirty() || (size % 64 == 0 && contents() != g_before))
+        std::abort();
+}
+}  // namespace fuzzimport
+
+#define OMBO_IMPORT_FUZZ_TARGET(reader)                                                        \
+    extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)                               \
+    {                                                                                          \
+        fuzzimport::setUp(argc, argv);                                                         \
+        return 0;                                                                              \
+    }                                                                                          \
+    extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)          \
+    {                                                                                          \
+        const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));         \
+        fuzzimport::check(reader(bytes), size);                                                \
+        return 0;                                                                              \
+    }

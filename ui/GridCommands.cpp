@@ -1,0 +1,124 @@
+#include "ui/GridCommands.h"
+
+#include "app/Platform.h"
+#include "store/AlmanacExport.h"
+#include "store/AlmanacImport.h"
+#include "store/AlmanacModel.h"
+#include "store/RecordSource.h"
+#include "ui/Booklet.h"
+#include "ui/Form2.h"
+#include "ui/ImportDialog.h"
+#include "ui/SearchWindow.h"
+
+#include <QAction>
+#include <QDir>
+#include <QPointer>
+#include <QPrinter>
+#include <QTableView>
+
+namespace {
+const QString kExportFilter = QStringLiteral(
+    "iCalendar (*.ics);;CSV (*.csv);;Texte pour calendar (*.txt);;PDF (*.pdf)");
+const QString kImportFilter = QStringLiteral(
+    "Fichiers d'almanach (*.csv *.txt *.ics);;CSV (*.csv);;Texte pour calendar (*.txt);;iCalendar (*.ics)");
+
+SearchWindow *searchWindow(Form2 *window)
+{
+    auto *search = window->findChild<SearchWindow *>();
+    if (!search)
+        search = new SearchWindow(window->source(), window);
+    return search;
+}
+
+void search(Form2 *window)
+{
+    SearchWindow *s = searchWindow(window);
+    s->show();
+    s->raise();
+    s->activateWindow();
+}
+
+void exportAlmanac(Form2 *window)
+{
+    if (!window->source())
+        return;
+    const QString file = platform().chooseFile(window, QStringLiteral("Exporter l'almanach"), kExportFilter, true);
+    if (file.isEmpty() || !window->savePending())
+        return;
+    const QList<DayRow> rows = almanacRows(*window->source()->model());
+    const QDate today = platform().today();
+    QString error;
+    bool ok = false;
+    switch (formatOf(file)) {
+    case FileFormat::Ics: ok = writeFileAtomically(file, exportIcs(rows, today), &error); break;
+    case FileFormat::Csv: ok = writeFileAtomically(file, exportCsv(rows), &error); break;
+    case FileFormat::CalendarText: ok = writeFileAtomically(file, exportCalendarText(rows), &error); break;
+    case FileFormat::Pdf: ok = writeBookletPdf(file, rows, today, &error); break;
+    case FileFormat::Unknown:
+        error = QStringLiteral("« %1 » : l'extension du fichier doit être .ics, .csv, .txt ou .pdf.")
+                    .arg(QDir::toNativeSeparators(file));
+        break;
+    }
+    platform().messageBox(ok ? QStringLiteral("L'almanach est exporté dans « %1 ».").arg(QDir::toNativeSeparators(file))
+                             : error,
+                          QString(), Style::OkOnly);
+}
+
+void importFile(Form2 *window)
+{
+    if (!window->source())
+        return;
+    const QString file = platform().chooseFile(window, QStringLiteral("Importer dans l'almanach"), kImportFilter, false);
+    if (file.isEmpty())
+        return;
+    const ImportRead read = readImportFile(file);
+    if (!read.ok()) {
+        platform().messageBox(read.error, QString(), Style::OkOnly);
+        return;
+    }
+    if (!window->savePending())
+        return;
+    auto *dialog = new ImportDialog(window->source(), file, read, window);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
+}
+
+void print(Form2 *window)
+{
+    if (!window->source() || !window->savePending())
+        return;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setDocName(QStringLiteral("Ombrelune"));
+    if (platform().choosePrinter(window, &printer))
+        drawBooklet(printer, almanacRows(*window->source()->model()), platform().today());
+}
+}  // namespace
+
+void addGridCommands(Form2 *window, QTableView *grid)
+{
+    grid->setContextMenuPolicy(Qt::ActionsContextMenu);
+    const struct
+    {
+        const char *name, *caption;
+        QKeySequence keys;
+        void (*command)(Form2 *);
+    } commands[] = {
+        {"actionSearch", "Rechercher…", QKeySequence(Qt::CTRL | Qt::Key_F), search},
+        {"actionNextResult", "Résultat suivant", QKeySequence(Qt::Key_F3),
+         [](Form2 *w) { searchWindow(w)->next(); }},
+        {"actionPreviousResult", "Résultat précédent", QKeySequence(Qt::SHIFT | Qt::Key_F3),
+         [](Form2 *w) { searchWindow(w)->previous(); }},
+        {"actionExport", "Exporter…", QKeySequence(Qt::CTRL | Qt::Key_E), exportAlmanac},
+        {"actionImport", "Importer…", QKeySequence(Qt::CTRL | Qt::Key_I), importFile},
+        {"actionPrint", "Imprimer…", QKeySequence(Qt::CTRL | Qt::Key_P), print},
+    };
+    for (const auto &c : commands) {
+        auto *action = new QAction(QString::fromUtf8(c.caption), grid);
+        action->setObjectName(QString::fromLatin1(c.name));
+        action->setShortcut(c.keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        QObject::connect(action, &QAction::triggered, window, [window, command = c.command] { command(window); });
+        grid->addAction(action);
+    }
+}

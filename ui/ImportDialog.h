@@ -1,0 +1,42 @@
+#pragma once
+
+#include "store/AlmanacImport.h"
+
+#include <QDialog>
+#include <QPointer>
+
+class QComboBox;
+class QDialogButtonBox;
+class QLabel;
+class QTreeWidget;
+class RecordSource;
+
+// The preview of an import: what would change, day by day, under the chosen
+// policy ("Compléter" first). Nothing is written before "Importer"; then
+// every change goes through the grid's own write path.
+class ImportDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    ImportDialog(RecordSource *source, const QString &file, const ImportRead &read, QWidget *parent);
+
+    const QList<ImportChange> &changes() const { return m_changes; }
+    void setPolicy(ImportPolicy policy);
+
+    // Writes the previewed changes and says in a box what was written and
+    // which rows were refused.
+    void accept() override;
+
+private:
+    void plan();
+
+    QPointer<RecordSource> m_source;
+    QString m_file;
+    QList<ImportedDay> m_days;
+    QList<ImportChange> m_changes;
+    QComboBox *m_policy;
+    QTreeWidget *m_list;
+    QLabel *m_summary;
+    QDialogButtonBox *m_buttons;
+};
