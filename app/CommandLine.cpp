@@ -2,6 +2,9 @@
 
 #include "app/Identity.h"
 #include "app/NotifierMode.h"
+#include "app/Platform.h"
+#include "store/RecordSource.h"
+#include "store/TroisJours.h"
 
 #include <QTextStream>
 
@@ -47,6 +50,18 @@ int version(int &, char **, const QStringList &)
     return 0;
 }
 }  // namespace
+
+bool openProgramAlmanac(RecordSource &source, QTextStream &err)
+{
+    try {
+        source.setConnectionString(almanacConnection(platform().programFolder() + QLatin1Char('/')));
+        source.refresh();
+        return true;
+    } catch (const OmboError &e) {
+        err << e.messageComplet() << Qt::endl;
+        return false;
+    }
+}
 
 namespace CommandLine {
 

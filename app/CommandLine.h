@@ -3,6 +3,7 @@
 #include <QStringList>
 
 class QTextStream;
+class RecordSource;
 
 // The program's command line: with no option it opens the windows; each
 // option runs one mode and ends.
@@ -40,6 +41,10 @@ int runImportMode(int &argc, char **argv, const QStringList &args);
 // The greeting's lines as text: what the greeting window prints, read from
 // the almanac in `folder`. Returns the exit code; failures go to `err`.
 int printGreeting(const QString &folder, QTextStream &out, QTextStream &err);
+
+// Opens the almanac of the program's folder in `source`; false, with the
+// "Erreur N°" message written to `err`, when it cannot be read.
+bool openProgramAlmanac(RecordSource &source, QTextStream &err);
 
 // A text for a terminal: line ends and tabs as spaces, other control
 // characters (escape sequences included) as U+FFFD.

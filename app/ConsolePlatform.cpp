@@ -9,16 +9,6 @@ Platform &defaultPlatform()
     return console;
 }
 
-QDate ConsolePlatform::today()
-{
-    return QDate::currentDate();
-}
-
-QString ConsolePlatform::programFolder()
-{
-    return QCoreApplication::applicationDirPath();
-}
-
 void ConsolePlatform::messageBox(const QString &text, const QString &, int)
 {
     QTextStream(stderr) << text << Qt::endl;

@@ -7,8 +7,6 @@
 class ConsolePlatform : public Platform
 {
 public:
-    QDate today() override;
-    QString programFolder() override;
     void messageBox(const QString &text, const QString &title, int style) override;
     void beep() override {}
     int openWithViewer(QWidget *, const QString &, const QString &) override { return Viewer::NoViewer; }

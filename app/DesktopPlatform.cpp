@@ -18,17 +18,6 @@ Platform &defaultPlatform()
     return desktop;
 }
 
-QDate DesktopPlatform::today()
-{
-    // One reading of the clock, so day, month and year always agree.
-    return QDate::currentDate();
-}
-
-QString DesktopPlatform::programFolder()
-{
-    return QCoreApplication::applicationDirPath();
-}
-
 void DesktopPlatform::messageBox(const QString &text, const QString &title, int style)
 {
     QMessageBox box(QApplication::activeWindow());

@@ -8,8 +8,6 @@
 class DesktopPlatform : public Platform
 {
 public:
-    QDate today() override;
-    QString programFolder() override;
     void messageBox(const QString &text, const QString &title, int style) override;
     void beep() override;
     int openWithViewer(QWidget *owner, const QString &file, const QString &workingDir) override;

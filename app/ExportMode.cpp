@@ -24,13 +24,8 @@ int runExportMode(int &argc, char **argv, const QStringList &args)
     }
     const QString file = QDir::current().absoluteFilePath(args[0]);
     RecordSource source;
-    try {
-        source.setConnectionString(almanacConnection(platform().programFolder() + QLatin1Char('/')));
-        source.refresh();
-    } catch (const OmboError &e) {
-        err << e.messageComplet() << Qt::endl;
+    if (!openProgramAlmanac(source, err))
         return 1;
-    }
     const QList<DayRow> rows = almanacRows(*source.model());
     const QDate today = platform().today();
     QString error;

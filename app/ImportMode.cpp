@@ -45,14 +45,8 @@ int runImportMode(int &argc, char **argv, const QStringList &args)
         return 1;
     }
     RecordSource source;
-    const QString folder = platform().programFolder() + QLatin1Char('/');
-    try {
-        source.setConnectionString(almanacConnection(folder));
-        source.refresh();
-    } catch (const OmboError &e) {
-        err << e.messageComplet() << Qt::endl;
+    if (!openProgramAlmanac(source, err))
         return 1;
-    }
     QString error;
     const QList<ImportChange> changes = planImport(almanacRows(*source.model()), read.days, policy, &error);
     if (!error.isEmpty()) {

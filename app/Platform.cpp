@@ -29,6 +29,17 @@ void Platform::install(Platform *p)
     g_installed = p;
 }
 
+QDate Platform::today()
+{
+    // One reading of the clock, so day, month and year always agree.
+    return QDate::currentDate();
+}
+
+QString Platform::programFolder()
+{
+    return QCoreApplication::applicationDirPath();
+}
+
 QString Platform::stateFolder()
 {
     QString base = qEnvironmentVariable("XDG_STATE_HOME");

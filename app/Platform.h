@@ -38,11 +38,11 @@ public:
     virtual ~Platform() = default;
 
     // The local calendar date, read once per call.
-    virtual QDate today() = 0;
+    virtual QDate today();
     // The moment, in UTC (what the history and the unsaved-texts file record).
     virtual QDateTime nowUtc();
     // The folder that holds the program.
-    virtual QString programFolder() = 0;
+    virtual QString programFolder();
     // A modal box; the answer is never read. An empty title means "OMBO".
     virtual void messageBox(const QString &text, const QString &title, int style) = 0;
     virtual void beep() = 0;

@@ -51,13 +51,8 @@ int runPdfExportMode(int &argc, char **argv, const QString &file)
     QGuiApplication app(argc, argv);
     QTextStream out(stdout), err(stderr);
     RecordSource source;
-    try {
-        source.setConnectionString(almanacConnection(platform().programFolder() + QLatin1Char('/')));
-        source.refresh();
-    } catch (const OmboError &e) {
-        err << e.messageComplet() << Qt::endl;
+    if (!openProgramAlmanac(source, err))
         return 1;
-    }
     QString error;
     if (!writeBookletPdf(file, almanacRows(*source.model()), platform().today(), &error)) {
         err << error << Qt::endl;
