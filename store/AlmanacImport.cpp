@@ -637,11 +637,10 @@ QList<ImportFailure> applyImport(AlmanacModel &model, const QList<ImportChange> 
             const QVariant value = c.result.isNull() ? QVariant(QMetaType::fromType<QString>()) : c.result;
             set = model.setData(model.index(row, columns[c.field - 1]), value, Qt::EditRole) && set;
         }
-        if (set && model.submitAll())
+        if (set && model.writeRow(row))
             continue;
         failures.append({key, erreurEcriture(model.lastError(), file, false)});
-        model.revertRow(row);
-        model.selectRow(row);  // show what the file holds now
+        model.discardEdit(row);  // show what the file holds now
     }
     return failures;
 }

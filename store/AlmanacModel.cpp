@@ -230,6 +230,13 @@ void AlmanacModel::markRefused(int row, const QString &reason)
     emit dataChanged(index(row, 0), index(row, columnCount() - 1));
 }
 
+void AlmanacModel::discardEdit(int row)
+{
+    revertRow(row);
+    m_refused.remove(row);
+    selectRow(row);
+}
+
 QList<AlmanacModel::Kept> AlmanacModel::keptEdits() const
 {
     QList<Kept> kept;

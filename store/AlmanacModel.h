@@ -72,6 +72,8 @@ public:
     bool writeRow(int row);
     bool isPending(int row) const;
     void markRefused(int row, const QString &reason);
+    // Drops the row's edit, refused or not, and reads it again from the file.
+    void discardEdit(int row);
     QList<Kept> keptEdits() const;
     void restore(const QList<Kept> &kept);
 
