@@ -1,8 +1,8 @@
 #include "app/CommandLine.h"
 
-#include "app/Identity.h"
+#include "core/Identity.h"
 #include "app/NotifierMode.h"
-#include "app/Platform.h"
+#include "core/Platform.h"
 #include "store/RecordSource.h"
 #include "store/TroisJours.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Platform.h"
+#include "core/Platform.h"
 
 // The platform of the command-line modes, which open no window: the system
 // clock, the program's folder, messages on stderr; no dialogs.

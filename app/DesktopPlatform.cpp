@@ -1,6 +1,6 @@
 #include "app/DesktopPlatform.h"
 
-#include "app/Identity.h"
+#include "core/Identity.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Platform.h"
+#include "core/Platform.h"
 
 // The real desktop: the system clock, QMessageBox, the bell, the desktop's
 // file associations, file and print dialogs, the event loop's end. (The

@@ -1,6 +1,6 @@
 #include "app/CommandLine.h"
 
-#include "app/Platform.h"
+#include "core/Platform.h"
 #include "store/AlmanacExport.h"
 #include "store/AlmanacModel.h"
 #include "store/RecordSource.h"

@@ -1,7 +1,7 @@
 #include "app/CommandLine.h"
 
-#include "app/Module1.h"
-#include "app/Platform.h"
+#include "core/Module1.h"
+#include "core/Platform.h"
 #include "store/RecordSource.h"
 #include "store/TroisJours.h"
 

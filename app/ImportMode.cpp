@@ -1,6 +1,6 @@
 #include "app/CommandLine.h"
 
-#include "app/Platform.h"
+#include "core/Platform.h"
 #include "store/AlmanacImport.h"
 #include "store/AlmanacModel.h"
 #include "store/RecordSource.h"

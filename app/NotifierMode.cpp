@@ -1,8 +1,8 @@
 #include "app/NotifierMode.h"
 
-#include "app/Identity.h"
-#include "app/Module1.h"
-#include "app/Platform.h"
+#include "core/Identity.h"
+#include "core/Module1.h"
+#include "core/Platform.h"
 #include "calendar/NomDuJour.h"
 #include "store/RecordSource.h"
 #include "store/TroisJours.h"

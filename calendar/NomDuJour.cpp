@@ -1,7 +1,7 @@
 #include "calendar/NomDuJour.h"
 
-#include "app/OmboError.h"
-#include "app/Platform.h"
+#include "core/OmboError.h"
+#include "core/Platform.h"
 
 #include <cmath>
 

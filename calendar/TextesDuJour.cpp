@@ -1,7 +1,7 @@
 #include "calendar/TextesDuJour.h"
 
-#include "app/Module1.h"
-#include "app/Platform.h"
+#include "core/Module1.h"
+#include "core/Platform.h"
 
 #include <array>
 #include <cstdint>

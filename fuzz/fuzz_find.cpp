@@ -1,7 +1,7 @@
 // The record search: any criterion, from any row, on a small almanac. It
 // moves to a row whose field holds exactly the wanted text, or to no row, or
 // throws OmboError 3001 / 3021; it never writes to the file.
-#include "app/OmboError.h"
+#include "core/OmboError.h"
 #include "store/AlmanacModel.h"
 #include "store/RecordSource.h"
 #include "store/Schema.h"

@@ -1,7 +1,7 @@
 // The weekday of a day key: any text, any year. It names a day or throws
 // OmboError 6 or 13, and for a well-formed key of a real date it names the
 // right day.
-#include "app/OmboError.h"
+#include "core/OmboError.h"
 #include "calendar/NomDuJour.h"
 
 #include <QDate>

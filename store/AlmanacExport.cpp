@@ -1,6 +1,6 @@
 #include "store/AlmanacExport.h"
 
-#include "app/Identity.h"
+#include "core/Identity.h"
 #include "store/AlmanacModel.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "store/AlmanacModel.h"
 
-#include "app/OmboError.h"
-#include "app/Platform.h"
+#include "core/OmboError.h"
+#include "core/Platform.h"
 #include "store/DailyBackup.h"
 #include "store/Schema.h"
 #include "store/TextLines.h"

@@ -5,7 +5,7 @@
 #include "store/SqlErrors.h"
 #include "store/UnsavedTexts.h"
 
-#include "app/Platform.h"
+#include "core/Platform.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/OmboError.h"
+#include "core/OmboError.h"
 #include "store/AlmanacModel.h"
 
 #include <QObject>

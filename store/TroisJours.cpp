@@ -1,7 +1,7 @@
 #include "store/TroisJours.h"
 
-#include "app/Module1.h"
-#include "app/Platform.h"
+#include "core/Module1.h"
+#include "core/Platform.h"
 #include "calendar/TextesDuJour.h"
 #include "store/RecordSource.h"
 

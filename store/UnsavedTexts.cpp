@@ -1,6 +1,6 @@
 #include "store/UnsavedTexts.h"
 
-#include "app/Platform.h"
+#include "core/Platform.h"
 
 #include <QDir>
 #include <QFile>

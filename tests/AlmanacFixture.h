@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/OmboError.h"
+#include "core/OmboError.h"
 #include "store/RecordSource.h"
 #include "store/Schema.h"
 #include "store/TroisJours.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/OmboError.h"
-#include "app/Platform.h"
+#include "core/OmboError.h"
+#include "core/Platform.h"
 
 #include <QList>
 #include <QPrinter>

@@ -5,7 +5,7 @@
 // files are named "...@2x.png". --dark paints the desktop's colours dark,
 // as a dark theme does, and names the files "...-sombre...".
 #include "FakePlatform.h"
-#include "app/Windows.h"
+#include "ui/Windows.h"
 #include "ui/Form1.h"
 #include "ui/Form2.h"
 

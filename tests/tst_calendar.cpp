@@ -1,6 +1,6 @@
 #include "FakePlatform.h"
-#include "app/Module1.h"
-#include "app/OmboError.h"
+#include "core/Module1.h"
+#include "core/OmboError.h"
 #include "calendar/NomDuJour.h"
 #include "calendar/TextesDuJour.h"
 

@@ -1,7 +1,7 @@
 #include "AlmanacFixture.h"
 #include "FakePlatform.h"
 #include "app/CommandLine.h"
-#include "app/Module1.h"
+#include "core/Module1.h"
 #include "store/AlmanacExport.h"
 #include "ui/Booklet.h"
 

@@ -3,8 +3,8 @@
 // control's own font and style.
 #include "AlmanacFixture.h"
 #include "FakePlatform.h"
-#include "app/Module1.h"
-#include "app/Windows.h"
+#include "core/Module1.h"
+#include "ui/Windows.h"
 #include "ui/DataGrid.h"
 #include "ui/Form1.h"
 #include "ui/Form2.h"

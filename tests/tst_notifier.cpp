@@ -3,7 +3,7 @@
 #include "AlmanacFixture.h"
 #include "FakePlatform.h"
 #include "app/DesktopPlatform.h"
-#include "app/Module1.h"
+#include "core/Module1.h"
 #include "app/NotifierMode.h"
 #include "ui/LoginGreeting.h"
 

@@ -1,6 +1,6 @@
 #include "AlmanacFixture.h"
 #include "FakePlatform.h"
-#include "app/Module1.h"
+#include "core/Module1.h"
 #include "store/AlmanacModel.h"
 #include "store/RecordSource.h"
 #include "store/TroisJours.h"

@@ -37,7 +37,7 @@ regex="^($(IFS='|'; echo "${sanitized_tests[*]}"))\$"
 # 2. clang-tidy, on the sanitized build's compile commands.
 step "clang-tidy"
 tidy_status=0
-ls app/*.cpp calendar/*.cpp store/*.cpp ui/*.cpp |
+ls core/*.cpp app/*.cpp calendar/*.cpp store/*.cpp ui/*.cpp |
   xargs -P "$jobs" -n 4 clang-tidy -p build-asan --quiet >build-asan/clang-tidy.log 2>&1 || tidy_status=$?
 grep -v -E '^[0-9]+ warnings? (and [0-9]+ errors? )?generated|^Suppressed [0-9]+ warnings|^Use -header-filter|^$' \
   build-asan/clang-tidy.log || true

@@ -1,7 +1,7 @@
 #include "ui/Form1.h"
 
-#include "app/Module1.h"
-#include "app/Windows.h"
+#include "core/Module1.h"
+#include "ui/Windows.h"
 #include "store/TextLines.h"
 #include "ui/Accessibility.h"
 #include "ui/HelpAbout.h"

@@ -1,8 +1,8 @@
 #include "ui/Form2.h"
 
-#include "app/Module1.h"
-#include "app/Platform.h"
-#include "app/Windows.h"
+#include "core/Module1.h"
+#include "core/Platform.h"
+#include "ui/Windows.h"
 #include "calendar/NomDuJour.h"
 #include "store/AlmanacModel.h"
 #include "store/RecordSource.h"

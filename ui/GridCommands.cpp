@@ -1,6 +1,6 @@
 #include "ui/GridCommands.h"
 
-#include "app/Platform.h"
+#include "core/Platform.h"
 #include "store/AlmanacExport.h"
 #include "store/AlmanacImport.h"
 #include "store/AlmanacModel.h"

@@ -1,8 +1,8 @@
 #include "ui/HelpAbout.h"
 
-#include "app/Module1.h"
-#include "app/OmboError.h"
-#include "app/Platform.h"
+#include "core/Module1.h"
+#include "core/OmboError.h"
+#include "core/Platform.h"
 
 void commandeAide(QWidget *owner)
 {

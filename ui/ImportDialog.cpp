@@ -1,6 +1,6 @@
 #include "ui/ImportDialog.h"
 
-#include "app/Platform.h"
+#include "core/Platform.h"
 #include "store/AlmanacModel.h"
 #include "store/RecordSource.h"
 

@@ -1,6 +1,6 @@
 #include "ui/LoginGreeting.h"
 
-#include "app/Platform.h"
+#include "core/Platform.h"
 
 #include <QAction>
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 #include "ui/SearchWindow.h"
 
-#include "app/OmboError.h"
-#include "app/Platform.h"
+#include "core/OmboError.h"
+#include "core/Platform.h"
 #include "calendar/NomDuJour.h"
 #include "store/AlmanacModel.h"
 #include "store/RecordSource.h"

@@ -1,4 +1,4 @@
-#include "app/OmboError.h"
+#include "core/OmboError.h"
 
 QString OmboError::messageComplet() const
 {

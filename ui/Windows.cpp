@@ -1,6 +1,6 @@
-#include "app/Windows.h"
+#include "ui/Windows.h"
 
-#include "app/Platform.h"
+#include "core/Platform.h"
 #include "store/RecordSource.h"
 #include "ui/Form1.h"
 #include "ui/Form2.h"
