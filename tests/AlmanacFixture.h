@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/OmboError.h"
+#include "store/AlmanacExport.h"
 #include "store/RecordSource.h"
 #include "store/Schema.h"
 #include "store/TroisJours.h"
@@ -68,6 +69,16 @@ inline QVector<Ligne> oddAlmanac()
         lignes[o.row].ev2 = o.ev2;
     }
     return lignes;
+}
+
+// The same rows as the exporters and importers see them.
+inline QList<DayRow> dayRows(const QVector<Ligne> &lignes)
+{
+    QList<DayRow> rows;
+    for (const Ligne &l : lignes)
+        rows.append({l.date.toString(), l.ev1.isNull() ? QVariant() : QVariant(l.ev1.toString()),
+                     l.ev2.isNull() ? QVariant() : QVariant(l.ev2.toString())});
+    return rows;
 }
 
 inline bool ecrireAlmanach(const QString &path, const QVector<Ligne> &lignes)

@@ -19,15 +19,6 @@ struct Run
     QString out, err;
 };
 
-QList<DayRow> rowsOf(const QVector<Ligne> &lignes)
-{
-    QList<DayRow> rows;
-    for (const Ligne &l : lignes)
-        rows.append({l.date.toString(), l.ev1.isNull() ? QVariant() : QVariant(l.ev1.toString()),
-                     l.ev2.isNull() ? QVariant() : QVariant(l.ev2.toString())});
-    return rows;
-}
-
 QString tool(const char *name)
 {
     return QStandardPaths::findExecutable(QString::fromLatin1(name), {QStringLiteral("/usr/bin")});
@@ -189,7 +180,7 @@ private slots:
         QVERIFY(ecrireAlmanach(base(), lignes));
         QCOMPARE(ombo({QStringLiteral("--exporter"), QStringLiteral("a.ics")}).code, 0);
         QJsonArray expected;
-        for (const DayRow &row : rowsOf(lignes)) {
+        for (const DayRow &row : dayRows(lignes)) {
             int month = 0, day = 0;
             QVERIFY(monthDayOf(row.key, &month, &day));
             for (const QVariant &t : {row.text1, row.text2})
@@ -228,7 +219,7 @@ private slots:
     // found by pdftotext (texts in scripts the PDF's fonts lack aside).
     void bookletText()
     {
-        const QList<DayRow> rows = rowsOf(oddAlmanac());
+        const QList<DayRow> rows = dayRows(oddAlmanac());
         QString error;
         QVERIFY(writeBookletPdf(file("a.pdf"), rows, QDate(2026, 12, 7), &error));
         const Run info = runTool(tool("pdfinfo"), {file("a.pdf")});

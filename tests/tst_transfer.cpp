@@ -9,15 +9,6 @@
 #include <QtTest>
 
 namespace {
-QList<DayRow> toRows(const QVector<Ligne> &lignes)
-{
-    QList<DayRow> rows;
-    for (const Ligne &l : lignes)
-        rows.append({l.date.toString(), l.ev1.isNull() ? QVariant() : QVariant(l.ev1.toString()),
-                     l.ev2.isNull() ? QVariant() : QVariant(l.ev2.toString())});
-    return rows;
-}
-
 // What a format keeps of a row: the text formats carry neither Null nor
 // empty texts, and their line ends are LF; calendar text keeps the order of
 // a day's texts, not their fields.
@@ -94,7 +85,7 @@ private slots:
     {
         QFETCH(int, format);
         const auto f = FileFormat(format);
-        const QList<DayRow> rows = toRows(oddAlmanac());
+        const QList<DayRow> rows = dayRows(oddAlmanac());
         const QByteArray bytes = f == FileFormat::Csv ? exportCsv(rows)
                                  : f == FileFormat::Ics ? exportIcs(rows, QDate(2026, 12, 7))
                                                         : exportCalendarText(rows);
@@ -115,7 +106,7 @@ private slots:
     // (no fold splits a character); the same almanac gives the same file.
     void icsLines()
     {
-        const QList<DayRow> rows = toRows(oddAlmanac());
+        const QList<DayRow> rows = dayRows(oddAlmanac());
         const QByteArray ics = exportIcs(rows, QDate(2026, 12, 7));
         QCOMPARE(ics, exportIcs(rows, QDate(2026, 12, 7)));
         QVERIFY(ics.endsWith("END:VCALENDAR\r\n"));
