@@ -87,7 +87,7 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
-        QVERIFY(ecrireAlmanach(m_dir.filePath(QStringLiteral("ombo.mdb")), anneeComplete()));
+        QVERIFY(writeAlmanac(m_dir.filePath(QStringLiteral("ombo.mdb")), fullYear()));
     }
     void init()
     {

@@ -17,30 +17,30 @@
 #include <QVector>
 
 // Almanac files made by the tests themselves.
-struct Ligne
+struct TestRow
 {
     QVariant date, ev1, ev2;
 };
 
 // One row per day of a leap year, 01/01 to 31/12, texts "A dd/mm" and "B dd/mm".
-inline QVector<Ligne> anneeComplete(bool avec29Fevrier = true)
+inline QVector<TestRow> fullYear(bool withLeapDay = true)
 {
-    QVector<Ligne> lignes;
+    QVector<TestRow> days;
     for (QDate d(2004, 1, 1); d.year() == 2004; d = d.addDays(1)) {
-        if (!avec29Fevrier && d.month() == 2 && d.day() == 29)
+        if (!withLeapDay && d.month() == 2 && d.day() == 29)
             continue;
-        const QString cle = d.toString(QStringLiteral("dd/MM"));
-        lignes.append({cle, QStringLiteral("A ") + cle, QStringLiteral("B ") + cle});
+        const QString key = d.toString(QStringLiteral("dd/MM"));
+        days.append({key, QStringLiteral("A ") + key, QStringLiteral("B ") + key});
     }
-    return lignes;
+    return days;
 }
 
 // A leap year of texts that files find hard to carry: quotes, separators,
 // tabs, line ends, accents, ligatures, emoji, a text of the longest length
 // an import takes, Null and empty texts, a second text with no first.
-inline QVector<Ligne> oddAlmanac()
+inline QVector<TestRow> oddAlmanac()
 {
-    QVector<Ligne> lignes = anneeComplete();
+    QVector<TestRow> days = fullYear();
     const QVariant null(QMetaType::fromType<QString>());
     QString longText;
     while (longText.size() < 10000)
@@ -65,23 +65,23 @@ inline QVector<Ligne> oddAlmanac()
         {365, QStringLiteral("fin d'année"), QStringLiteral("dernier, texte")},
     };
     for (const auto &o : odd) {
-        lignes[o.row].ev1 = o.ev1;
-        lignes[o.row].ev2 = o.ev2;
+        days[o.row].ev1 = o.ev1;
+        days[o.row].ev2 = o.ev2;
     }
-    return lignes;
+    return days;
 }
 
 // The same rows as the exporters and importers see them.
-inline QList<DayRow> dayRows(const QVector<Ligne> &lignes)
+inline QList<DayRow> dayRows(const QVector<TestRow> &days)
 {
     QList<DayRow> rows;
-    for (const Ligne &l : lignes)
+    for (const TestRow &l : days)
         rows.append({l.date.toString(), l.ev1.isNull() ? QVariant() : QVariant(l.ev1.toString()),
                      l.ev2.isNull() ? QVariant() : QVariant(l.ev2.toString())});
     return rows;
 }
 
-inline bool ecrireAlmanach(const QString &path, const QVector<Ligne> &lignes)
+inline bool writeAlmanac(const QString &path, const QVector<TestRow> &days)
 {
     bool ok = false;
     {
@@ -91,7 +91,7 @@ inline bool ecrireAlmanach(const QString &path, const QVector<Ligne> &lignes)
         QSqlQuery q(db);
         ok = ok && q.exec(Schema::kCreate) && db.transaction();
         q.prepare(QStringLiteral("INSERT INTO Evenements (Date, Evenement1, Evenement2) VALUES (?, ?, ?)"));
-        for (const Ligne &l : lignes) {
+        for (const TestRow &l : days) {
             q.addBindValue(l.date);
             q.addBindValue(l.ev1);
             q.addBindValue(l.ev2);
@@ -105,7 +105,7 @@ inline bool ecrireAlmanach(const QString &path, const QVector<Ligne> &lignes)
 }
 
 // The value stored in the file for `champ` of the row whose `key` is `id`.
-inline QVariant lireChamp(const QString &path, int id, const QString &champ,
+inline QVariant readField(const QString &path, int id, const QString &field,
                           const QString &key = QStringLiteral("id"))
 {
     QVariant v;
@@ -114,7 +114,7 @@ inline QVariant lireChamp(const QString &path, int id, const QString &champ,
         db.setDatabaseName(path);
         db.open();
         QSqlQuery q(db);
-        q.prepare(QStringLiteral("SELECT \"%1\" FROM Evenements WHERE %2 = ?").arg(champ, key));
+        q.prepare(QStringLiteral("SELECT \"%1\" FROM Evenements WHERE %2 = ?").arg(field, key));
         q.addBindValue(id);
         if (q.exec() && q.next())
             v = q.value(0);
@@ -125,7 +125,7 @@ inline QVariant lireChamp(const QString &path, int id, const QString &champ,
 }
 
 // Runs statements on the file, each with the same bound values.
-inline bool executer(const QString &path, const QStringList &statements, const QVariantList &values = {})
+inline bool runSql(const QString &path, const QStringList &statements, const QVariantList &values = {})
 {
     bool ok = true;
     {
@@ -149,10 +149,10 @@ inline bool executer(const QString &path, const QStringList &statements, const Q
 }
 
 // Runs the load as the update window does: the extraction, and its report.
-inline bool charger(RecordSource &source, const QString &dossier)
+inline bool loadAlmanac(RecordSource &source, const QString &folder)
 {
     try {
-        extraireTroisJours(source, dossier);
+        extraireTroisJours(source, folder);
         return true;
     } catch (const OmboError &e) {
         signalerEchecChargement(e);
@@ -160,13 +160,13 @@ inline bool charger(RecordSource &source, const QString &dossier)
     }
 }
 
-inline QByteArray lireFichier(const QString &path)
+inline QByteArray readFile(const QString &path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-inline bool ecrireFichier(const QString &path, const QByteArray &bytes)
+inline bool writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();

@@ -23,7 +23,7 @@ QStringList calendarKeys()
 // The shipped file, one entry a line, without the final newline.
 QList<QByteArray> shippedLines()
 {
-    QList<QByteArray> lines = lireFichier(QStringLiteral(ALMANAC_TSV)).split('\n');
+    QList<QByteArray> lines = readFile(QStringLiteral(ALMANAC_TSV)).split('\n');
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
     return lines;
@@ -126,13 +126,13 @@ private slots:
             }
             QSqlDatabase::removeDatabase(QStringLiteral("edit"));
         } else {
-            QVERIFY(ecrireFichier(target, before));
+            QVERIFY(writeFile(target, before));
         }
-        const QByteArray bytes = lireFichier(target);
+        const QByteArray bytes = readFile(target);
         QVERIFY(!before.isEmpty() || bytes.contains("Mon anniversaire"));
 
         QCOMPARE(AlmanacFile::build(tsv, target, &message), AlmanacFile::Outcome::AlreadyThere);
-        QCOMPARE(lireFichier(target), bytes);
+        QCOMPARE(readFile(target), bytes);
         QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("ombo.mdb")});
     }
 
@@ -197,7 +197,7 @@ private slots:
         QFETCH(QString, says);
         QTemporaryDir dir;
         const QString tsvPath = dir.filePath(QStringLiteral("almanac.tsv"));
-        QVERIFY(ecrireFichier(tsvPath, tsv));
+        QVERIFY(writeFile(tsvPath, tsv));
         QString message;
         QCOMPARE(AlmanacFile::build(tsvPath, dir.filePath(QStringLiteral("ombo.mdb")), &message),
                  AlmanacFile::Outcome::Failed);
@@ -235,11 +235,11 @@ private slots:
         if (status == 1)
             QVERIFY(!p.readAllStandardError().isEmpty());
         if (made) {  // a second run keeps the file and still succeeds
-            const QByteArray bytes = lireFichier(dir.filePath(QStringLiteral("ombo.mdb")));
+            const QByteArray bytes = readFile(dir.filePath(QStringLiteral("ombo.mdb")));
             p.start(QStringLiteral(MKALMANAC), args);
             QVERIFY(p.waitForFinished());
             QCOMPARE(p.exitCode(), 0);
-            QCOMPARE(lireFichier(dir.filePath(QStringLiteral("ombo.mdb"))), bytes);
+            QCOMPARE(readFile(dir.filePath(QStringLiteral("ombo.mdb"))), bytes);
         }
     }
 };

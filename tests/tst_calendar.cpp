@@ -16,10 +16,10 @@ QString oracle(int jour, int mois, int annee)
     return kNoms[QDate(annee, 1, 1).addMonths(mois - 1).addDays(jour - 1).dayOfWeek() - 1];
 }
 
-int erreurDe(const QVariant &cle)
+int erreurDe(const QVariant &key)
 {
     try {
-        NomDuJour(cle);
+        NomDuJour(key);
     } catch (const OmboError &e) {
         return e.number();
     }
@@ -43,7 +43,7 @@ private slots:
     void textesDuJour_data()
     {
         QTest::addColumn<QDate>("date");
-        QTest::addColumn<QString>("cle");
+        QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("texte");
         QTest::newRow("5 January 2004") << QDate(2004, 1, 5) << "05/01" << " Lundi 05/01/2004";
         QTest::newRow("New Year") << QDate(2026, 1, 1) << "01/01" << " Jeudi 01/01/2026";
@@ -56,7 +56,7 @@ private slots:
     void textesDuJour()
     {
         QFETCH(QDate, date);
-        QFETCH(QString, cle);
+        QFETCH(QString, key);
         QFETCH(QString, texte);
         FakePlatform desktop;
         desktop.date = date;
@@ -64,7 +64,7 @@ private slots:
         QLocale::setDefault(QLocale(QLocale::Arabic, QLocale::Egypt));
         TextesDuJour();
         QLocale::setDefault(QLocale::c());
-        QCOMPARE(Module1::JourCle, cle);
+        QCOMPARE(Module1::JourCle, key);
         QCOMPARE(Module1::JourTexte, texte);
     }
 
@@ -96,18 +96,18 @@ private slots:
         for (int j = 0; j <= 99; ++j) {
             for (int mi = 0; mi < mois.size(); ++mi) {
                 const int m = mi - 9;
-                const QString cle = jours[j] + QLatin1Char('/') + mois[mi];
-                const QString nom = nomDuJourEn(cle, static_cast<std::int16_t>(annee));
+                const QString key = jours[j] + QLatin1Char('/') + mois[mi];
+                const QString nom = nomDuJourEn(key, static_cast<std::int16_t>(annee));
                 if (nom != oracle(j, m, annee))
                     QFAIL(qPrintable(QStringLiteral("%1 in %2: %3, expected %4")
-                                         .arg(cle).arg(annee).arg(nom, oracle(j, m, annee))));
+                                         .arg(key).arg(annee).arg(nom, oracle(j, m, annee))));
             }
         }
     }
 
     void weekdayOfKeys_data()
     {
-        QTest::addColumn<QString>("cle");
+        QTest::addColumn<QString>("key");
         QTest::addColumn<int>("annee");
         QTest::addColumn<QString>("nom");
         QTest::newRow("5 January 2004") << "05/01" << 2004 << "Lundi";
@@ -127,10 +127,10 @@ private slots:
     }
     void weekdayOfKeys()
     {
-        QFETCH(QString, cle);
+        QFETCH(QString, key);
         QFETCH(int, annee);
         QFETCH(QString, nom);
-        QCOMPARE(nomDuJourEn(cle, static_cast<std::int16_t>(annee)), nom);
+        QCOMPARE(nomDuJourEn(key, static_cast<std::int16_t>(annee)), nom);
     }
 
     void yearIsReadAtEachCall()
@@ -144,7 +144,7 @@ private slots:
 
     void badKeys_data()
     {
-        QTest::addColumn<QVariant>("cle");
+        QTest::addColumn<QVariant>("key");
         QTest::addColumn<int>("erreur");
         QTest::newRow("Null") << QVariant() << 94;
         QTest::newRow("Null text") << QVariant(QMetaType::fromType<QString>()) << 94;
@@ -161,10 +161,10 @@ private slots:
     }
     void badKeys()
     {
-        QFETCH(QVariant, cle);
+        QFETCH(QVariant, key);
         QFETCH(int, erreur);
         FakePlatform desktop;
-        QCOMPARE(erreurDe(cle), erreur);
+        QCOMPARE(erreurDe(key), erreur);
     }
 
     void errorMessages()

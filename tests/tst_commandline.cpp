@@ -119,9 +119,9 @@ private slots:
     {
         QFETCH(QDate, today);
         QFETCH(QString, expected);
-        QVector<Ligne> lignes = anneeComplete();
-        lignes[1].ev1 = QStringLiteral("deux\nlignes \x1b[31m");
-        QVERIFY(ecrireAlmanach(base(), lignes));
+        QVector<TestRow> days = fullYear();
+        days[1].ev1 = QStringLiteral("deux\nlignes \x1b[31m");
+        QVERIFY(writeAlmanac(base(), days));
         FakePlatform desktop;
         desktop.date = today;
         QString out, err;
@@ -134,7 +134,7 @@ private slots:
     // No display, no QApplication: the greeting works over ssh.
     void greetingProcessWithoutDisplay()
     {
-        QVERIFY(ecrireAlmanach(base(), anneeComplete()));
+        QVERIFY(writeAlmanac(base(), fullYear()));
         const Run r = ombo({QStringLiteral("--aujourdhui")});
         QCOMPARE(r.code, 0);
         const QStringList lines = r.out.split(QLatin1Char('\n'));
@@ -176,18 +176,18 @@ private slots:
     // year and next, 29/02 in leap years only.
     void icsReadByIcalendar()
     {
-        const QVector<Ligne> lignes = oddAlmanac();
-        QVERIFY(ecrireAlmanach(base(), lignes));
+        const QVector<TestRow> days = oddAlmanac();
+        QVERIFY(writeAlmanac(base(), days));
         QCOMPARE(ombo({QStringLiteral("--exporter"), QStringLiteral("a.ics")}).code, 0);
         QJsonArray expected;
-        for (const DayRow &row : dayRows(lignes)) {
+        for (const DayRow &row : dayRows(days)) {
             int month = 0, day = 0;
             QVERIFY(monthDayOf(row.key, &month, &day));
             for (const QVariant &t : {row.text1, row.text2})
                 if (!t.toString().isEmpty())
                     expected.append(QJsonArray{month, day, t.toString().replace(QStringLiteral("\r\n"), QStringLiteral("\n"))});
         }
-        QVERIFY(ecrireFichier(file("attendu.json"), QJsonDocument(expected).toJson()));
+        QVERIFY(writeFile(file("attendu.json"), QJsonDocument(expected).toJson()));
         const QString python = tool("python3");
         QVERIFY2(!python.isEmpty(), "python3 (with python3-icalendar) is needed");
         const Run check = runTool(python, {QStringLiteral(OMBO_SOURCE_DIR "/tests/check_ics.py"), file("a.ics"),
@@ -198,7 +198,7 @@ private slots:
     // Debian's calendar shows an exported day, continuation lines included.
     void calendarShowsADay()
     {
-        QVERIFY(ecrireAlmanach(base(), oddAlmanac()));
+        QVERIFY(writeAlmanac(base(), oddAlmanac()));
         QCOMPARE(ombo({QStringLiteral("--exporter"), QStringLiteral("a.txt")}).code, 0);
         const QString calendar = tool("calendar");
         QVERIFY2(!calendar.isEmpty(), "Debian's calendar is needed");
@@ -240,9 +240,9 @@ private slots:
             }
         }
         // The command line writes it too, with no display.
-        QVERIFY(ecrireAlmanach(base(), anneeComplete()));
+        QVERIFY(writeAlmanac(base(), fullYear()));
         QCOMPARE(ombo({QStringLiteral("--exporter"), QStringLiteral("b.pdf")}).code, 0);
-        QVERIFY(lireFichier(file("b.pdf")).startsWith("%PDF"));
+        QVERIFY(readFile(file("b.pdf")).startsWith("%PDF"));
     }
 
     void importCommand_data()
@@ -261,12 +261,12 @@ private slots:
         QFETCH(int, code);
         QFETCH(QString, err);
         QFETCH(QString, stored);
-        QVERIFY(ecrireAlmanach(base(), anneeComplete()));
-        QVERIFY(ecrireFichier(file("in.csv"), csv));
+        QVERIFY(writeAlmanac(base(), fullYear()));
+        QVERIFY(writeFile(file("in.csv"), csv));
         const Run r = ombo({QStringLiteral("--importer"), QStringLiteral("in.csv"), QStringLiteral("--ajouter")});
         QCOMPARE(r.code, code);
         QVERIFY2(err.isEmpty() ? r.err.isEmpty() : r.err.contains(err), qPrintable(r.err));
-        QCOMPARE(lireChamp(base(), 5, QStringLiteral("Evenement1")).toString(), stored);
+        QCOMPARE(readField(base(), 5, QStringLiteral("Evenement1")).toString(), stored);
     }
 };
 

@@ -123,12 +123,12 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const QString path = dir.filePath(QStringLiteral("ombo.mdb"));
-        QVector<Ligne> lignes = anneeComplete();
-        QVERIFY(ecrireAlmanach(path, lignes));
+        QVector<TestRow> days = fullYear();
+        QVERIFY(writeAlmanac(path, days));
         // What each row must hold: the last completed write, else the start.
         QHash<int, QPair<QString, QString>> attendu;
-        for (int i = 0; i < lignes.size(); ++i)
-            attendu.insert(i + 1, {lignes[i].ev1.toString(), lignes[i].ev2.toString()});
+        for (int i = 0; i < days.size(); ++i)
+            attendu.insert(i + 1, {days[i].ev1.toString(), days[i].ev2.toString()});
 
         const int kills = qEnvironmentVariableIntValue("OMBO_KILLS") > 0
                               ? qEnvironmentVariableIntValue("OMBO_KILLS")

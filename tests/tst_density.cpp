@@ -34,7 +34,7 @@ private slots:
     void initTestCase()
     {
         qInfo() << "platform" << QGuiApplication::platformName() << "scale" << qApp->devicePixelRatio();
-        QVERIFY(ecrireAlmanach(m_dir.filePath(QStringLiteral("ombo.mdb")), anneeComplete()));
+        QVERIFY(writeAlmanac(m_dir.filePath(QStringLiteral("ombo.mdb")), fullYear()));
         m_desktop.folder = m_dir.path();
         Module1::effacer();
         Windows::start();

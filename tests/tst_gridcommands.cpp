@@ -36,7 +36,7 @@ private slots:
         Module1::effacer();
         m_desktop = new FakePlatform;
         m_desktop->folder = m_dir.path();
-        QVERIFY(ecrireAlmanach(base(), anneeComplete()));
+        QVERIFY(writeAlmanac(base(), fullYear()));
         Windows::start();
         QVERIFY(Windows::form2());
     }
@@ -89,7 +89,7 @@ private slots:
         QCOMPARE(m_desktop->boxes.size(), 1);
         QVERIFY2(m_desktop->boxes[0].text.contains(box), qPrintable(m_desktop->boxes[0].text));
         if (!begins.isEmpty())
-            QVERIFY(lireFichier(path).startsWith(begins));
+            QVERIFY(readFile(path).startsWith(begins));
         else
             QVERIFY(!QFile::exists(path));
         QFile::remove(path);
@@ -99,7 +99,7 @@ private slots:
     // "Importer" writes them through the grid's model and says so.
     void importWithPreview()
     {
-        QVERIFY(ecrireFichier(file("in.csv"), "Date,Evenement1,Evenement2\n05/01,neuf,\n06/01,A 06/01,autre\n"));
+        QVERIFY(writeFile(file("in.csv"), "Date,Evenement1,Evenement2\n05/01,neuf,\n06/01,A 06/01,autre\n"));
         m_desktop->fileAnswers = {file("in.csv")};
         trigger("actionImport");
         auto *dialog = Windows::form2()->findChild<ImportDialog *>();
@@ -109,11 +109,11 @@ private slots:
         dialog->setPolicy(ImportPolicy::Replace);
         QCOMPARE(list->topLevelItemCount(), 3);
         QCOMPARE(list->topLevelItem(0)->text(3), QStringLiteral("neuf"));
-        QCOMPARE(lireChamp(base(), 5, QStringLiteral("Evenement1")).toString(), QStringLiteral("A 05/01"));
+        QCOMPARE(readField(base(), 5, QStringLiteral("Evenement1")).toString(), QStringLiteral("A 05/01"));
         dialog->findChild<QPushButton *>(QStringLiteral("import"))->click();
-        QCOMPARE(lireChamp(base(), 5, QStringLiteral("Evenement1")).toString(), QStringLiteral("neuf"));
-        QVERIFY(lireChamp(base(), 5, QStringLiteral("Evenement2")).isNull());
-        QCOMPARE(lireChamp(base(), 6, QStringLiteral("Evenement2")).toString(), QStringLiteral("autre"));
+        QCOMPARE(readField(base(), 5, QStringLiteral("Evenement1")).toString(), QStringLiteral("neuf"));
+        QVERIFY(readField(base(), 5, QStringLiteral("Evenement2")).isNull());
+        QCOMPARE(readField(base(), 6, QStringLiteral("Evenement2")).toString(), QStringLiteral("autre"));
         AlmanacModel *m = Windows::form2()->source()->model();
         QCOMPARE(m->data(m->index(4, m->fieldIndex("Evenement1"))).toString(), QStringLiteral("neuf"));
         QCOMPARE(m_desktop->boxes.size(), 1);
@@ -122,14 +122,14 @@ private slots:
 
     void importRefused()
     {
-        QVERIFY(ecrireFichier(file("bad.txt"), "01/05\tbon\nmauvais\n"));
-        const QByteArray before = lireFichier(base());
+        QVERIFY(writeFile(file("bad.txt"), "01/05\tbon\nmauvais\n"));
+        const QByteArray before = readFile(base());
         m_desktop->fileAnswers = {file("bad.txt")};
         trigger("actionImport");
         QVERIFY(!Windows::form2()->findChild<ImportDialog *>());
         QCOMPARE(m_desktop->boxes.size(), 1);
         QVERIFY2(m_desktop->boxes[0].text.contains(QStringLiteral("Ligne 2 : ")), qPrintable(m_desktop->boxes[0].text));
-        QCOMPARE(lireFichier(base()), before);
+        QCOMPARE(readFile(base()), before);
     }
 
     void print()
@@ -140,7 +140,7 @@ private slots:
         m_desktop->printAccepted = true;
         trigger("actionPrint");
         QCOMPARE(m_desktop->events, (QStringList{"print", "print"}));
-        QVERIFY(lireFichier(file("print.pdf")).startsWith("%PDF"));
+        QVERIFY(readFile(file("print.pdf")).startsWith("%PDF"));
     }
 };
 

@@ -65,13 +65,13 @@ private:
 // ---------------------------------------------------------------------------
 // Child mode: the test binary run again under another user (see readOnly).
 // Loads the almanac in `dossier`, then tries to write today's first text.
-int enfant(const QString &dossier)
+int enfant(const QString &folder)
 {
     FakePlatform desktop;
-    desktop.folder = dossier;
+    desktop.folder = folder;
     RecordSource source;
     QTextStream out(stdout);
-    const bool charge = charger(source, dossier);
+    const bool charge = loadAlmanac(source, folder);
     out << "charge " << (charge ? "oui" : "non") << '\n';
     for (const FakePlatform::Box &b : desktop.boxes)
         out << "boite " << b.text << '\n';
@@ -153,15 +153,15 @@ private slots:
         if (damage == QLatin1String("folder")) {
             QVERIFY(QDir().mkpath(base()));
         } else if (damage == QLatin1String("table")) {
-            QVERIFY(executer(base(), {QStringLiteral("CREATE TABLE Autre (x)")}));
+            QVERIFY(runSql(base(), {QStringLiteral("CREATE TABLE Autre (x)")}));
         } else if (damage == QLatin1String("column")) {
-            QVERIFY(executer(base(), {QStringLiteral("CREATE TABLE Evenements (id INTEGER PRIMARY KEY, Date, Evenement1)"),
+            QVERIFY(runSql(base(), {QStringLiteral("CREATE TABLE Evenements (id INTEGER PRIMARY KEY, Date, Evenement1)"),
                                       QStringLiteral("INSERT INTO Evenements (Date, Evenement1) VALUES ('05/01', 'x')")}));
         } else if (damage == QLatin1String("norowid")) {
-            QVERIFY(executer(base(), {QStringLiteral("CREATE TABLE Evenements (Date PRIMARY KEY, Evenement1, Evenement2) WITHOUT ROWID")}));
+            QVERIFY(runSql(base(), {QStringLiteral("CREATE TABLE Evenements (Date PRIMARY KEY, Evenement1, Evenement2) WITHOUT ROWID")}));
         } else {
-            QVERIFY(ecrireAlmanach(base(), anneeComplete()));
-            QByteArray bytes = lireFichier(base());
+            QVERIFY(writeAlmanac(base(), fullYear()));
+            QByteArray bytes = readFile(base());
             QVERIFY(bytes.size() >= 5 * 4096);
             if (damage == QLatin1String("half"))
                 bytes.truncate(bytes.size() / 2);
@@ -172,20 +172,20 @@ private slots:
             else  // the cells of the table's last pages
                 for (int at = 3 * 4096; at < bytes.size(); at += 4096)
                     bytes.replace(at + 2048, 2000, QByteArray(2000, '\x7f'));
-            QVERIFY(ecrireFichier(base(), bytes));
+            QVERIFY(writeFile(base(), bytes));
         }
-        const QByteArray avant = lireFichier(base());
+        const QByteArray avant = readFile(base());
         FakePlatform desktop;
         desktop.folder = m_dir.path();
         RecordSource source;
-        QVERIFY(!charger(source, m_dir.path()));
+        QVERIFY(!loadAlmanac(source, m_dir.path()));
         QCOMPARE(desktop.events, (QStringList{"beep", "box"}));
         const QString text = premiereBoite(desktop);
         QVERIFY2(text.startsWith(QStringLiteral("Erreur N° %1 - ").arg(number)), qPrintable(text));
         QVERIFY2(text.contains(words), qPrintable(text));
         QVERIFY2(text.contains(base()), qPrintable(text));
         QCOMPARE(desktop.boxes[0].style, 0);
-        QCOMPARE(lireFichier(base()), avant);
+        QCOMPARE(readFile(base()), avant);
     }
 
     // The folder's name is part of the file's address, never of its options:
@@ -204,10 +204,10 @@ private slots:
         const QString path = folder + QStringLiteral("/ombo.mdb");
         QFile::remove(path);
         if (exists)
-            QVERIFY(ecrireAlmanach(path, anneeComplete()));
+            QVERIFY(writeAlmanac(path, fullYear()));
         FakePlatform desktop;
         RecordSource source;
-        QCOMPARE(charger(source, folder), exists);
+        QCOMPARE(loadAlmanac(source, folder), exists);
         QCOMPARE(QFile::exists(path), exists);
         if (exists) {
             QCOMPARE(Module1::JourEv1, QStringLiteral("A 05/01"));
@@ -221,7 +221,7 @@ private slots:
     // says so, and works once the lock is gone.
     void lockedAtLoad()
     {
-        QVERIFY(ecrireAlmanach(base(), anneeComplete()));
+        QVERIFY(writeAlmanac(base(), fullYear()));
         FakePlatform desktop;
         RecordSource source;
         QElapsedTimer clock;
@@ -229,13 +229,13 @@ private slots:
         {
             Verrou verrou(base(), true);
             QVERIFY(verrou.ok());
-            QVERIFY(!charger(source, m_dir.path()));
+            QVERIFY(!loadAlmanac(source, m_dir.path()));
         }
         QVERIFY(clock.elapsed() < 10000);
         QVERIFY2(premiereBoite(desktop).startsWith(QStringLiteral("Erreur N° 5 - ")), qPrintable(premiereBoite(desktop)));
         QVERIFY(premiereBoite(desktop).contains(base()));
         desktop.clear();
-        QVERIFY(charger(source, m_dir.path()));
+        QVERIFY(loadAlmanac(source, m_dir.path()));
         QCOMPARE(Module1::JourEv1, QStringLiteral("A 05/01"));
         QVERIFY(desktop.events.isEmpty());
     }
@@ -258,10 +258,10 @@ private slots:
         QFETCH(QString, cause);
         QFETCH(int, number);
         QFETCH(QString, words);
-        QVERIFY(ecrireAlmanach(base(), anneeComplete()));
+        QVERIFY(writeAlmanac(base(), fullYear()));
         FakePlatform desktop;
         RecordSource source;
-        QVERIFY(charger(source, m_dir.path()));
+        QVERIFY(loadAlmanac(source, m_dir.path()));
         AlmanacModel *m = source.model();
         QSignalSpy failed(&source, &RecordSource::writeFailed);
         const QModelIndex cell = m->index(4, m->fieldIndex(QStringLiteral("Evenement1")));
@@ -280,7 +280,7 @@ private slots:
             QVERIFY(QFile::remove(base()));
         } else {
             const QString autre = m_dir.filePath(QStringLiteral("autre.mdb"));
-            QVERIFY(ecrireAlmanach(autre, anneeComplete()));
+            QVERIFY(writeAlmanac(autre, fullYear()));
             QVERIFY(::rename(QFile::encodeName(autre).constData(), QFile::encodeName(base()).constData()) == 0);
         }
 
@@ -294,7 +294,7 @@ private slots:
         QVERIFY2(e.description().contains(QStringLiteral("pas été enregistrée")), qPrintable(e.description()));
         QCOMPARE(m->data(cell, Qt::EditRole).toString(), typed);
         if (QFile::exists(base()))
-            QCOMPARE(lireChamp(base(), 5, QStringLiteral("Evenement1")).toString(), QStringLiteral("A 05/01"));
+            QCOMPARE(readField(base(), 5, QStringLiteral("Evenement1")).toString(), QStringLiteral("A 05/01"));
         // The row is kept marked; saving again neither retries it nor raises a box.
         QVERIFY(m->data(cell, Qt::ToolTipRole).toString().startsWith(QStringLiteral("Non enregistré : ")));
         QVERIFY(source.save());
@@ -306,7 +306,7 @@ private slots:
             QVERIFY(connexion.exec(QStringLiteral("PRAGMA max_page_count = 1000000")));
             QVERIFY(m->setData(cell, typed));  // edited again: written
             QVERIFY(m->submit());
-            QCOMPARE(lireChamp(base(), 5, QStringLiteral("Evenement1")).toString(), typed);
+            QCOMPARE(readField(base(), 5, QStringLiteral("Evenement1")).toString(), typed);
         }
     }
 
@@ -335,8 +335,8 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const QString path = dir.filePath(QStringLiteral("ombo.mdb"));
-        QVERIFY(ecrireAlmanach(path, anneeComplete()));
-        const QByteArray avant = lireFichier(path);
+        QVERIFY(writeAlmanac(path, fullYear()));
+        const QByteArray avant = readFile(path);
         QVERIFY(QFile::setPermissions(path, fileWritable ? QFileDevice::Permissions(0x6666) : QFileDevice::Permissions(0x4444)));
         QVERIFY(QFile::setPermissions(dir.path(), folderWritable ? QFileDevice::Permissions(0x7777) : QFileDevice::Permissions(0x5555)));
 
@@ -358,7 +358,7 @@ private slots:
         QVERIFY2(echecs[0].startsWith(QStringLiteral("echec Erreur N° ")), qPrintable(echecs[0]));
         QVERIFY2(echecs[0].contains(words) && echecs[0].contains(path), qPrintable(echecs[0]));
         QVERIFY2(echecs[0].contains(QStringLiteral("pas été enregistrée")), qPrintable(echecs[0]));
-        QCOMPARE(lireFichier(path), avant);
+        QCOMPARE(readFile(path), avant);
         QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::Permissions(0x7700)));
     }
 
@@ -382,40 +382,40 @@ private slots:
     {
         QFETCH(QString, kind);
         QFETCH(QString, todayText);
-        QVector<Ligne> lignes = anneeComplete();
+        QVector<TestRow> days = fullYear();
         QStringList sql;
         if (kind == QLatin1String("nulldates")) {
-            for (int i = 0; i < lignes.size(); ++i)
+            for (int i = 0; i < days.size(); ++i)
                 if (i != 4)
-                    lignes[i].date = i % 2 ? QVariant(QMetaType::fromType<QString>()) : QVariant(QString());
+                    days[i].date = i % 2 ? QVariant(QMetaType::fromType<QString>()) : QVariant(QString());
         } else if (kind == QLatin1String("shuffled")) {
-            std::reverse(lignes.begin(), lignes.end());
+            std::reverse(days.begin(), days.end());
         } else if (kind == QLatin1String("twice")) {
-            lignes[4].ev1 = QStringLiteral("premier");
-            lignes.insert(5, {QStringLiteral("05/01"), QStringLiteral("second"), QStringLiteral("second")});
+            days[4].ev1 = QStringLiteral("premier");
+            days.insert(5, {QStringLiteral("05/01"), QStringLiteral("second"), QStringLiteral("second")});
         } else if (kind == QLatin1String("extra")) {
             for (const char *k : {"32/01", "00/00", "99/99", "-1/+1", "1,5/2.", "256/01", "05<img src=x>01", "\n\n/\t"})
-                lignes.append({QString::fromLatin1(k), QStringLiteral("extra"), kNull});
+                days.append({QString::fromLatin1(k), QStringLiteral("extra"), kNull});
         } else if (kind == QLatin1String("long")) {
-            for (Ligne &l : lignes)
+            for (TestRow &l : days)
                 l.ev1 = l.ev2 = QString(100000, QLatin1Char('L'));
-            lignes[10].date = QString(100000, QLatin1Char('9'));
+            days[10].date = QString(100000, QLatin1Char('9'));
         } else if (kind == QLatin1String("controls")) {
-            for (Ligne &l : lignes)
+            for (TestRow &l : days)
                 l.ev1 = l.ev2 = todayText;
-            lignes[6].date = QStringLiteral("07\n01");
+            days[6].date = QStringLiteral("07\n01");
         } else if (kind == QLatin1String("markup")) {
-            for (Ligne &l : lignes)
+            for (TestRow &l : days)
                 l.ev1 = l.ev2 = todayText;
-            lignes[6].date = QStringLiteral("07<b>01");
+            days[6].date = QStringLiteral("07<b>01");
         }
-        QVERIFY(ecrireAlmanach(base(), lignes));
+        QVERIFY(writeAlmanac(base(), days));
         if (kind == QLatin1String("badutf8")) {
-            QVERIFY(executer(base(), {QStringLiteral("UPDATE Evenements SET Evenement1 = CAST(x'41ff80c0fe00e29c' AS TEXT), "
+            QVERIFY(runSql(base(), {QStringLiteral("UPDATE Evenements SET Evenement1 = CAST(x'41ff80c0fe00e29c' AS TEXT), "
                                                      "Evenement2 = CAST(x'c3' AS TEXT)"),
                                       QStringLiteral("UPDATE Evenements SET Date = CAST(x'30ff2f3031' AS TEXT) WHERE id = 7")}));
         } else if (kind == QLatin1String("blobs")) {
-            QVERIFY(executer(base(), {QStringLiteral("UPDATE Evenements SET Evenement1 = x'00ff10', Evenement2 = 3.5"),
+            QVERIFY(runSql(base(), {QStringLiteral("UPDATE Evenements SET Evenement1 = x'00ff10', Evenement2 = 3.5"),
                                       QStringLiteral("UPDATE Evenements SET Date = x'30352f3031' WHERE id = 6"),
                                       QStringLiteral("UPDATE Evenements SET Date = 7 WHERE id = 7")}));
         }
@@ -435,7 +435,7 @@ private slots:
         if (!todayText.isEmpty())
             QCOMPARE(Module1::JourEv1, todayText);
         AlmanacModel *m = f2().source()->model();
-        QCOMPARE(m->rowCount(), lignes.size());
+        QCOMPARE(m->rowCount(), days.size());
 
         // Walk the whole grid: a key that names no day gives a box, no more.
         QTest::keyClick(grid(), Qt::Key_Home);
@@ -474,9 +474,9 @@ private slots:
     // A key holding markup is shown as typed in the label.
     void markupKeyInTheLabel()
     {
-        QVector<Ligne> lignes = anneeComplete();
-        lignes[5].date = QStringLiteral("06<img src=x>01");
-        QVERIFY(ecrireAlmanach(base(), lignes));
+        QVector<TestRow> days = fullYear();
+        days[5].date = QStringLiteral("06<img src=x>01");
+        QVERIFY(writeAlmanac(base(), days));
         FakePlatform desktop;
         desktop.folder = m_dir.path();
         Windows::start();
@@ -501,8 +501,8 @@ private slots:
     void editRowWithRawBytes()
     {
         QFETCH(QString, update);
-        QVERIFY(ecrireAlmanach(base(), anneeComplete()));
-        QVERIFY(executer(base(), {QStringLiteral("UPDATE Evenements SET %1 WHERE id = 5").arg(update)}));
+        QVERIFY(writeAlmanac(base(), fullYear()));
+        QVERIFY(runSql(base(), {QStringLiteral("UPDATE Evenements SET %1 WHERE id = 5").arg(update)}));
         FakePlatform desktop;
         RecordSource source;
         source.setConnectionString(QStringLiteral("Data Source=") + base());
@@ -512,9 +512,9 @@ private slots:
         QVERIFY(m->setData(m->index(4, m->fieldIndex(QStringLiteral("Evenement1"))), QStringLiteral("nouveau")));
         const bool ok = m->submit();
         QVERIFY2(ok, failed.isEmpty() ? "" : qPrintable(failed[0][0].value<OmboError>().messageComplet()));
-        QCOMPARE(lireChamp(base(), 5, QStringLiteral("Evenement1")).toString(), QStringLiteral("nouveau"));
+        QCOMPARE(readField(base(), 5, QStringLiteral("Evenement1")).toString(), QStringLiteral("nouveau"));
         // and the other copy's guard still works on such a row
-        QVERIFY(executer(base(), {QStringLiteral("UPDATE Evenements SET Evenement1 = 'autre' WHERE id = 5")}));
+        QVERIFY(runSql(base(), {QStringLiteral("UPDATE Evenements SET Evenement1 = 'autre' WHERE id = 5")}));
         QVERIFY(m->setData(m->index(4, m->fieldIndex(QStringLiteral("Evenement1"))), QStringLiteral("encore")));
         QVERIFY(!m->submit());
         QCOMPARE(failed.last()[0].value<OmboError>().number(), 3197);

@@ -26,7 +26,7 @@ class TestNotifier : public QObject
     QTemporaryDir m_dir;
     QProcess m_bus, m_service;
     QString m_address;
-    QVector<Ligne> m_lines;
+    QVector<TestRow> m_lines;
     int m_today = -1;  // today's row in the almanac
 
     QString folder() const { return m_dir.filePath(QStringLiteral("prog")); }
@@ -59,7 +59,7 @@ private slots:
     {
         // A bus of our own that activates nothing: no real service can answer.
         const QString config = m_dir.filePath(QStringLiteral("bus.conf"));
-        QVERIFY(ecrireFichier(config, QStringLiteral(
+        QVERIFY(writeFile(config, QStringLiteral(
             "<busconfig><type>session</type><listen>unix:dir=%1</listen>"
             "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
             "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>").arg(m_dir.path()).toUtf8()));
@@ -72,13 +72,13 @@ private slots:
         QVERIFY(QDir().mkpath(folder()));
         QVERIFY(QFile::copy(QStringLiteral(OMBO_PROGRAM), folder() + QStringLiteral("/ombo")));
         QFile::setPermissions(folder() + QStringLiteral("/ombo"), QFile::ReadOwner | QFile::ExeOwner);
-        m_lines = anneeComplete();
+        m_lines = fullYear();
         const QString key = QDate::currentDate().toString(QStringLiteral("dd/MM"));
         for (int i = 0; i < m_lines.size(); ++i)
             if (m_lines[i].date.toString() == key)
                 m_today = i;
         m_lines[m_today].ev1 = kMarkup;
-        QVERIFY(ecrireAlmanach(folder() + QStringLiteral("/ombo.mdb"), m_lines));
+        QVERIFY(writeAlmanac(folder() + QStringLiteral("/ombo.mdb"), m_lines));
     }
     void cleanupTestCase()
     {
@@ -190,7 +190,7 @@ private slots:
         QVERIFY(entry.contains("Exec=\"/opt/mes programmes/\\\\\"o\\\\$mbo\" --notifier"));
         QVERIFY(desktop.setLoginEntry(entry));
         QVERIFY(desktop.loginEntryExists());
-        QCOMPARE(lireFichier(path), entry);
+        QCOMPARE(readFile(path), entry);
         const QString validate = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
         if (!validate.isEmpty()) {
             QProcess check;

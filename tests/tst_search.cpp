@@ -62,10 +62,10 @@ private slots:
     // the results.
     void window()
     {
-        QVector<Ligne> lignes = anneeComplete();
-        lignes[10].ev1 = QStringLiteral("Ste-Catherine <b>");
-        lignes[300].ev2 = QStringLiteral("Sainte Catherine");
-        QVERIFY(ecrireAlmanach(m_dir.filePath(QStringLiteral("ombo.mdb")), lignes));
+        QVector<TestRow> days = fullYear();
+        days[10].ev1 = QStringLiteral("Ste-Catherine <b>");
+        days[300].ev2 = QStringLiteral("Sainte Catherine");
+        QVERIFY(writeAlmanac(m_dir.filePath(QStringLiteral("ombo.mdb")), days));
         FakePlatform desktop;
         desktop.folder = m_dir.path();
         Module1::effacer();

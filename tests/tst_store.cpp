@@ -71,12 +71,12 @@ private slots:
         QFETCH(bool, leapRow);
         QFETCH(QStringList, texts);
         QFETCH(QString, endsOn);
-        QVERIFY(ecrireAlmanach(base(), anneeComplete(leapRow)));
+        QVERIFY(writeAlmanac(base(), fullYear(leapRow)));
         FakePlatform desktop;
         desktop.date = today;
         preremplir();
         RecordSource source;
-        QVERIFY(charger(source, m_dir.path()));
+        QVERIFY(loadAlmanac(source, m_dir.path()));
         QCOMPARE(sixTextes(), texts);
         QCOMPARE(source.fieldValue(QStringLiteral("Date")).toString(), endsOn);
         QVERIFY(desktop.events.isEmpty());
@@ -85,21 +85,21 @@ private slots:
 
     void nullTextIsEmpty()
     {
-        QVector<Ligne> lignes = anneeComplete();
-        lignes[4].ev2 = QVariant(QMetaType::fromType<QString>());
-        QVERIFY(ecrireAlmanach(base(), lignes));
+        QVector<TestRow> days = fullYear();
+        days[4].ev2 = QVariant(QMetaType::fromType<QString>());
+        QVERIFY(writeAlmanac(base(), days));
         FakePlatform desktop;
         RecordSource source;
-        QVERIFY(charger(source, m_dir.path()));
+        QVERIFY(loadAlmanac(source, m_dir.path()));
         QCOMPARE(Module1::JourEv1, QStringLiteral("A 05/01"));
         QVERIFY(Module1::JourEv2.isEmpty());
     }
 
     void missingDay()
     {
-        QVector<Ligne> lignes = anneeComplete();
-        lignes.remove(4);  // 05/01
-        QVERIFY(ecrireAlmanach(base(), lignes));
+        QVector<TestRow> days = fullYear();
+        days.remove(4);  // 05/01
+        QVERIFY(writeAlmanac(base(), days));
         FakePlatform desktop;
         preremplir();
         RecordSource source;
@@ -108,7 +108,7 @@ private slots:
             seen << (source.currentRow() < 0 ? QStringLiteral("none")
                                              : source.fieldValue(QStringLiteral("Date")).toString());
         });
-        QVERIFY(!charger(source, m_dir.path()));
+        QVERIFY(!loadAlmanac(source, m_dir.path()));
         QCOMPARE(seen, (QStringList{"01/01", "none"}));
         QCOMPARE(desktop.events, (QStringList{"beep", "box"}));
         QCOMPARE(desktop.boxes[0].text,
@@ -139,7 +139,7 @@ private slots:
         }
         FakePlatform desktop;
         RecordSource source;
-        QVERIFY(!charger(source, m_dir.path()));
+        QVERIFY(!loadAlmanac(source, m_dir.path()));
         QCOMPARE(desktop.events, (QStringList{"beep", "box"}));
         const QString prefix = QStringLiteral("Erreur N° %1 - ").arg(number);
         QVERIFY2(desktop.boxes[0].text.startsWith(prefix), qPrintable(desktop.boxes[0].text));
@@ -153,10 +153,10 @@ private slots:
 
     void todayIsFirstRowButNotNewYear()
     {
-        QVERIFY(ecrireAlmanach(base(), anneeComplete().mid(4)));  // starts at 05/01
+        QVERIFY(writeAlmanac(base(), fullYear().mid(4)));  // starts at 05/01
         FakePlatform desktop;
         RecordSource source;
-        QVERIFY(!charger(source, m_dir.path()));
+        QVERIFY(!loadAlmanac(source, m_dir.path()));
         QVERIFY(desktop.boxes[0].text.startsWith(QStringLiteral("Erreur N° 3001 - ")));
     }
 
@@ -164,7 +164,7 @@ private slots:
     {
         FakePlatform desktop;
         RecordSource source;
-        charger(source, QStringLiteral("/"));
+        loadAlmanac(source, QStringLiteral("/"));
         QCOMPARE(Module1::Chemin, QStringLiteral("/"));
         QCOMPARE(source.connectionString(), QStringLiteral("Data Source=/ombo.mdb"));
     }
@@ -183,7 +183,7 @@ private slots:
     {
         QFETCH(QString, criterion);
         QFETCH(int, row);
-        QVERIFY(ecrireAlmanach(base(), anneeComplete()));
+        QVERIFY(writeAlmanac(base(), fullYear()));
         FakePlatform desktop;
         RecordSource source;
         source.setConnectionString(QStringLiteral("Data Source=") + base());
@@ -194,7 +194,7 @@ private slots:
 
     void badCriterionAndPositions()
     {
-        QVERIFY(ecrireAlmanach(base(), anneeComplete()));
+        QVERIFY(writeAlmanac(base(), fullYear()));
         FakePlatform desktop;
         RecordSource source;
         source.setConnectionString(QStringLiteral("Data Source=") + base());
@@ -221,30 +221,30 @@ private slots:
 
     void editReachesFile()
     {
-        QVERIFY(ecrireAlmanach(base(), anneeComplete()));
+        QVERIFY(writeAlmanac(base(), fullYear()));
         FakePlatform desktop;
         RecordSource source;
-        QVERIFY(charger(source, m_dir.path()));
+        QVERIFY(loadAlmanac(source, m_dir.path()));
         AlmanacModel *m = source.model();
         const int row = source.currentRow();
         QVERIFY(m->setData(m->index(row, m->fieldIndex("Evenement1")), QStringLiteral("corrigé")));
         QVERIFY(m->setData(m->index(row, m->fieldIndex("Evenement2")), QVariant(QMetaType::fromType<QString>())));
         QVERIFY(!m->setData(m->index(row, m->fieldIndex("Date")), QStringLiteral("xx/xx")));
         QVERIFY(m->submit());
-        QCOMPARE(lireChamp(base(), 5, "Evenement1").toString(), QStringLiteral("corrigé"));
-        QVERIFY(lireChamp(base(), 5, "Evenement2").isNull());
-        QCOMPARE(lireChamp(base(), 5, "Date").toString(), QStringLiteral("05/01"));
+        QCOMPARE(readField(base(), 5, "Evenement1").toString(), QStringLiteral("corrigé"));
+        QVERIFY(readField(base(), 5, "Evenement2").isNull());
+        QCOMPARE(readField(base(), 5, "Date").toString(), QStringLiteral("05/01"));
     }
 
     // Two copies of the program on one file: a row changed by the other copy
     // since it was read is not overwritten; different rows both survive.
     void twoCopies()
     {
-        QVERIFY(ecrireAlmanach(base(), anneeComplete()));
+        QVERIFY(writeAlmanac(base(), fullYear()));
         FakePlatform desktop;
         RecordSource un, deux;
-        QVERIFY(charger(un, m_dir.path()));
-        QVERIFY(charger(deux, m_dir.path()));
+        QVERIFY(loadAlmanac(un, m_dir.path()));
+        QVERIFY(loadAlmanac(deux, m_dir.path()));
         AlmanacModel *m1 = un.model(), *m2 = deux.model();
         const int ev1 = m1->fieldIndex("Evenement1");
 
@@ -255,28 +255,28 @@ private slots:
         QVERIFY(!m2->submit());
         QCOMPARE(failed.count(), 1);
         QCOMPARE(failed[0][0].value<OmboError>().number(), 3197);
-        QCOMPARE(lireChamp(base(), 5, "Evenement1").toString(), QStringLiteral("copie un"));
+        QCOMPARE(readField(base(), 5, "Evenement1").toString(), QStringLiteral("copie un"));
         QCOMPARE(m2->data(m2->index(4, ev1)).toString(), QStringLiteral("copie deux"));
         m2->revertAll();
 
         QVERIFY(m2->setData(m2->index(5, ev1), QStringLiteral("ligne six")));
         QVERIFY(m2->submit());
-        QCOMPARE(lireChamp(base(), 5, "Evenement1").toString(), QStringLiteral("copie un"));
-        QCOMPARE(lireChamp(base(), 6, "Evenement1").toString(), QStringLiteral("ligne six"));
+        QCOMPARE(readField(base(), 5, "Evenement1").toString(), QStringLiteral("copie un"));
+        QCOMPARE(readField(base(), 6, "Evenement1").toString(), QStringLiteral("ligne six"));
         // Once written, a row can be edited again by the same copy.
         QVERIFY(m2->setData(m2->index(5, ev1), QStringLiteral("encore")));
         QVERIFY(m2->submit());
-        QCOMPARE(lireChamp(base(), 6, "Evenement1").toString(), QStringLiteral("encore"));
+        QCOMPARE(readField(base(), 6, "Evenement1").toString(), QStringLiteral("encore"));
     }
 
     // Before the first write of each day, a copy of the almanac as it stood;
     // none for a day whose write failed; the last 14 written days kept.
     void dailyBackups()
     {
-        QVERIFY(ecrireAlmanach(base(), anneeComplete()));
+        QVERIFY(writeAlmanac(base(), fullYear()));
         FakePlatform desktop;
         RecordSource source;
-        QVERIFY(charger(source, m_dir.path()));
+        QVERIFY(loadAlmanac(source, m_dir.path()));
         const QDir folder(m_dir.filePath(QStringLiteral("sauvegardes")));
         QVERIFY(!folder.exists());  // opening makes none
         AlmanacModel *m = source.model();
@@ -287,7 +287,7 @@ private slots:
             desktop.date = QDate(2004, 2, 1).addDays(d);
             const QString copy = desktop.date.toString(QStringLiteral("'ombo-'yyyy-MM-dd'.mdb'"));
             if (d % 5 == 4) {  // another program changed the row: the day's only write fails
-                QVERIFY(executer(base(), {QStringLiteral("UPDATE Evenements SET Evenement1 = ? WHERE id = 11")},
+                QVERIFY(runSql(base(), {QStringLiteral("UPDATE Evenements SET Evenement1 = ? WHERE id = 11")},
                                  {QStringLiteral("ailleurs %1").arg(d)}));
                 QVERIFY(m->setData(cell, QStringLiteral("refusé")));
                 QVERIFY(!m->submit());
@@ -298,7 +298,7 @@ private slots:
                 QVERIFY(m->setData(cell, QStringLiteral("jour %1-%2").arg(d).arg(n)));
                 QVERIFY(m->submit());
             }
-            QCOMPARE(lireChamp(folder.filePath(copy), 11, "Evenement1").toString(), lastWritten);
+            QCOMPARE(readField(folder.filePath(copy), 11, "Evenement1").toString(), lastWritten);
             lastWritten = QStringLiteral("jour %1-1").arg(d);
             copies << copy;
         }
@@ -308,18 +308,18 @@ private slots:
     // A copy that cannot be made is said once, and the writes go on.
     void failedBackupDoesNotStopTheWrite()
     {
-        QVERIFY(ecrireAlmanach(base(), anneeComplete()));
+        QVERIFY(writeAlmanac(base(), fullYear()));
         QDir(m_dir.filePath(QStringLiteral("sauvegardes"))).removeRecursively();
-        QVERIFY(ecrireFichier(m_dir.filePath(QStringLiteral("sauvegardes")), "pas un dossier"));
+        QVERIFY(writeFile(m_dir.filePath(QStringLiteral("sauvegardes")), "pas un dossier"));
         FakePlatform desktop;
         RecordSource source;
-        QVERIFY(charger(source, m_dir.path()));
+        QVERIFY(loadAlmanac(source, m_dir.path()));
         AlmanacModel *m = source.model();
         for (int d = 0; d < 2; ++d) {
             desktop.date = QDate(2004, 3, 1).addDays(d);
             QVERIFY(m->setData(m->index(3, m->fieldIndex("Evenement2")), QString::number(d)));
             QVERIFY(m->submit());
-            QCOMPARE(lireChamp(base(), 4, "Evenement2").toString(), QString::number(d));
+            QCOMPARE(readField(base(), 4, "Evenement2").toString(), QString::number(d));
         }
         QCOMPARE(desktop.events, QStringList{"box"});
         QVERIFY2(desktop.boxes[0].text.startsWith(QStringLiteral("Erreur N° 3050 - La sauvegarde du jour")),

@@ -187,12 +187,12 @@ private slots:
     {
         QFETCH(int, policy);
         QFETCH(QStringList, after);
-        QVector<Ligne> lignes = anneeComplete();
+        QVector<TestRow> days = fullYear();
         const QVariant null(QMetaType::fromType<QString>());
-        lignes[4] = {"05/01", "A", null};
-        lignes[5] = {"06/01", "", "B"};
-        lignes[6] = {"07/01", "C", "D"};
-        QVERIFY(ecrireAlmanach(base(), lignes));
+        days[4] = {"05/01", "A", null};
+        days[5] = {"06/01", "", "B"};
+        days[6] = {"07/01", "C", "D"};
+        QVERIFY(writeAlmanac(base(), days));
         const ImportRead read = readCsv("Date,Evenement1,Evenement2\n05/01,X,Y\n06/01,Z,B\n07/01,C,E\n");
         QVERIFY(read.ok());
 
@@ -207,7 +207,7 @@ private slots:
         QStringList stored;
         for (int id : {5, 6, 7})
             for (const char *field : {"Evenement1", "Evenement2"})
-                stored << lireChamp(base(), id, field).toString();
+                stored << readField(base(), id, field).toString();
         QCOMPARE(stored, after);
     }
 
@@ -216,7 +216,7 @@ private slots:
     // others are written.
     void anotherCopyBetweenPreviewAndConfirm()
     {
-        QVERIFY(ecrireAlmanach(base(), anneeComplete()));
+        QVERIFY(writeAlmanac(base(), fullYear()));
         RecordSource source;
         source.setConnectionString(QStringLiteral("Data Source=") + base());
         source.refresh();
@@ -237,8 +237,8 @@ private slots:
         QCOMPARE(failures.size(), 1);
         QCOMPARE(failures[0].key, QStringLiteral("05/01"));
         QCOMPARE(failures[0].error.number(), int(Err::RowChanged));
-        QCOMPARE(lireChamp(base(), 5, "Evenement1").toString(), QStringLiteral("autre copie"));
-        QCOMPARE(lireChamp(base(), 6, "Evenement1").toString(), QStringLiteral("Y"));
+        QCOMPARE(readField(base(), 5, "Evenement1").toString(), QStringLiteral("autre copie"));
+        QCOMPARE(readField(base(), 6, "Evenement1").toString(), QStringLiteral("Y"));
         // The grid shows what the file now holds.
         QCOMPARE(source.model()->data(source.model()->index(4, source.model()->fieldIndex("Evenement1"))).toString(),
                  QStringLiteral("autre copie"));
@@ -247,7 +247,7 @@ private slots:
     void limits()
     {
         const QString big = m_dir.filePath(QStringLiteral("gros.csv"));
-        QVERIFY(ecrireFichier(big, QByteArray(kMaxImportBytes + 1, '\n')));
+        QVERIFY(writeFile(big, QByteArray(kMaxImportBytes + 1, '\n')));
         QVERIFY(readImportFile(big).error.contains(QStringLiteral("10 Mo")));
         // Appending may not make a text longer than an import may bring.
         const QList<DayRow> rows{{"05/01", QString(kMaxTextLength - 3, 'a'), QVariant()}};

@@ -104,9 +104,9 @@ class TestWindows : public QObject
     FakePlatform *m_desktop = nullptr;
     QString base() const { return m_dir.filePath(QStringLiteral("ombo.mdb")); }
 
-    void start(const QVector<Ligne> &lignes = anneeComplete())
+    void start(const QVector<TestRow> &days = fullYear())
     {
-        QVERIFY(ecrireAlmanach(base(), lignes));
+        QVERIFY(writeAlmanac(base(), days));
         Windows::start();
         QVERIFY(Windows::form2());
     }
@@ -183,9 +183,9 @@ private slots:
 
     void missingTodayRow()
     {
-        QVector<Ligne> lignes = anneeComplete();
-        lignes.remove(4);
-        start(lignes);
+        QVector<TestRow> days = fullYear();
+        days.remove(4);
+        start(days);
         QCOMPARE(m_desktop->events, (QStringList{"box", "beep", "box"}));
         QVERIFY(m_desktop->boxes[0].text.startsWith(QStringLiteral("Erreur N° 3021 - ")));
         QCOMPARE(m_desktop->boxes[1].text, kMissingDay);
@@ -212,9 +212,9 @@ private slots:
     {
         QFETCH(QVariant, date);
         QFETCH(int, number);
-        QVector<Ligne> lignes = anneeComplete();
-        lignes[1].date = date;
-        start(lignes);
+        QVector<TestRow> days = fullYear();
+        days[1].date = date;
+        start(days);
         QTest::keyClick(grid(), Qt::Key_Home);
         m_desktop->clear();
         QTest::keyClick(grid(), Qt::Key_Down);
@@ -247,7 +247,7 @@ private slots:
         QVERIFY(Windows::form1() && Windows::form1()->isVisible());
         QVERIFY(Windows::form2() && !f2().isVisible());  // reloaded hidden
         QCOMPARE(Module1::JourEv1, QStringLiteral("corrigé"));
-        QCOMPARE(lireChamp(base(), 5, "Evenement1").toString(), QStringLiteral("corrigé"));
+        QCOMPARE(readField(base(), 5, "Evenement1").toString(), QStringLiteral("corrigé"));
         QVERIFY(m_desktop->events.isEmpty());
     }
 
@@ -257,7 +257,7 @@ private slots:
         clickTab(1);
         settle();
         Form2 *hidden = Windows::form2();
-        QVERIFY(ecrireAlmanach(m_dir.filePath("autre.mdb"), {}));
+        QVERIFY(writeAlmanac(m_dir.filePath("autre.mdb"), {}));
         QFile::remove(base());  // a re-read would now fail
         menu("mnMiseAJour");
         settle();
@@ -313,11 +313,11 @@ private slots:
 
     void emptyTextKeepsItsLineAndLongTextIsCut()
     {
-        QVector<Ligne> lignes = anneeComplete();
-        lignes[4].ev1 = QString(200, QLatin1Char('W'));
-        lignes[4].ev2 = QVariant(QMetaType::fromType<QString>());
-        lignes[5].ev1 = QString();
-        start(lignes);
+        QVector<TestRow> days = fullYear();
+        days[4].ev1 = QString(200, QLatin1Char('W'));
+        days[4].ev2 = QVariant(QMetaType::fromType<QString>());
+        days[5].ev1 = QString();
+        start(days);
         clickTab(1);
         settle();
         const Form1 &f1 = *Windows::form1();
@@ -332,9 +332,9 @@ private slots:
     // Each line of a text takes a line of its own; what follows moves down.
     void greetingPrintsEachLineOfAText()
     {
-        QVector<Ligne> lignes = anneeComplete();
-        lignes[4].ev1 = QStringLiteral("Ligne un\r\nLigne deux");
-        start(lignes);
+        QVector<TestRow> days = fullYear();
+        days[4].ev1 = QStringLiteral("Ligne un\r\nLigne deux");
+        start(days);
         QVERIFY(grid()->currentIndex().siblingAtColumn(2).data().toString().contains(QStringLiteral("Ligne deux")));
         clickTab(1);
         settle();
@@ -361,13 +361,13 @@ private slots:
     {
         QFETCH(QVariant, stored);
         QFETCH(QByteArray, rawText);
-        QVector<Ligne> lignes = anneeComplete();
-        lignes[4].ev1 = stored;
-        QVERIFY(ecrireAlmanach(base(), lignes));
+        QVector<TestRow> days = fullYear();
+        days[4].ev1 = stored;
+        QVERIFY(writeAlmanac(base(), days));
         if (!rawText.isEmpty())
-            QVERIFY(executer(base(), {QStringLiteral("UPDATE Evenements SET Evenement1 = CAST(? AS TEXT) WHERE id = 5")},
+            QVERIFY(runSql(base(), {QStringLiteral("UPDATE Evenements SET Evenement1 = CAST(? AS TEXT) WHERE id = 5")},
                              {rawText}));
-        const QByteArray before = lireFichier(base());
+        const QByteArray before = readFile(base());
         Windows::start();
         AlmanacModel *m = f2().source()->model();
         grid()->setCurrentIndex(m->index(4, m->fieldIndex("Evenement1")));
@@ -376,19 +376,19 @@ private slots:
         QTest::keyClick(grid(), Qt::Key_F2);
         grid()->setCurrentIndex(m->index(6, m->fieldIndex("Evenement1")));
         QVERIFY(f2().savePending());
-        QCOMPARE(lireFichier(base()), before);
+        QCOMPARE(readFile(base()), before);
         QVERIFY(m_desktop->events.isEmpty());
     }
 
     void copyTakesTheWholeText()
     {
-        QVector<Ligne> lignes = anneeComplete();
-        lignes[4].ev1 = QString(3000, QLatin1Char('c'));
-        start(lignes);
+        QVector<TestRow> days = fullYear();
+        days[4].ev1 = QString(3000, QLatin1Char('c'));
+        start(days);
         AlmanacModel *m = f2().source()->model();
         grid()->setCurrentIndex(m->index(4, m->fieldIndex("Evenement1")));
         QTest::keyClick(grid(), Qt::Key_C, Qt::ControlModifier);
-        QCOMPARE(QGuiApplication::clipboard()->text(), lignes[4].ev1.toString());
+        QCOMPARE(QGuiApplication::clipboard()->text(), days[4].ev1.toString());
     }
 
     // Home and End reach the grid's handler once: one box for a bad key.
@@ -401,9 +401,9 @@ private slots:
     void homeAndEndActOnce()
     {
         QFETCH(int, key);
-        QVector<Ligne> lignes = anneeComplete();
-        lignes.first().date = lignes.last().date = QStringLiteral("ab/cd");
-        start(lignes);
+        QVector<TestRow> days = fullYear();
+        days.first().date = days.last().date = QStringLiteral("ab/cd");
+        start(days);
         int moves = 0;
         connect(f2().source(), &RecordSource::currentRowChanged, this, [&] { ++moves; });
         m_desktop->clear();
@@ -415,9 +415,9 @@ private slots:
     // A table of just the three named columns: read in the file's order, and saved.
     void almanacWithoutIdColumn()
     {
-        QVERIFY(executer(base(), {QStringLiteral("CREATE TABLE Evenements (Date TEXT, Evenement1 TEXT, Evenement2 TEXT)")}));
-        for (const Ligne &l : anneeComplete())
-            QVERIFY(executer(base(), {QStringLiteral("INSERT INTO Evenements VALUES (?, ?, ?)")}, {l.date, l.ev1, l.ev2}));
+        QVERIFY(runSql(base(), {QStringLiteral("CREATE TABLE Evenements (Date TEXT, Evenement1 TEXT, Evenement2 TEXT)")}));
+        for (const TestRow &l : fullYear())
+            QVERIFY(runSql(base(), {QStringLiteral("INSERT INTO Evenements VALUES (?, ?, ?)")}, {l.date, l.ev1, l.ev2}));
         Windows::start();
         QCOMPARE(label()->text(), QStringLiteral("   Lundi  05/01"));
         QCOMPARE(f2().source()->model()->index(31, f2().source()->model()->fieldIndex("Date")).data().toString(),
@@ -425,8 +425,8 @@ private slots:
         typeInToday(QStringLiteral("sans id"));
         QTest::keyClick(grid(), Qt::Key_Down);
         QVERIFY(m_desktop->events.isEmpty());
-        QCOMPARE(lireChamp(base(), 5, "Evenement1", QStringLiteral("rowid")).toString(), QStringLiteral("sans id"));
-        QCOMPARE(lireChamp(base(), 6, "Evenement1", QStringLiteral("rowid")).toString(), QStringLiteral("A 06/01"));
+        QCOMPARE(readField(base(), 5, "Evenement1", QStringLiteral("rowid")).toString(), QStringLiteral("sans id"));
+        QCOMPARE(readField(base(), 6, "Evenement1", QStringLiteral("rowid")).toString(), QStringLiteral("A 06/01"));
     }
 
     void endingKeepsTheEdit_data()
@@ -450,7 +450,7 @@ private slots:
         else
             f2().close();
         QCOMPARE(m_desktop->events, events);
-        QCOMPARE(lireChamp(base(), 5, "Evenement1").toString(), QStringLiteral("gardé"));
+        QCOMPARE(readField(base(), 5, "Evenement1").toString(), QStringLiteral("gardé"));
     }
 
     void failedWriteIsReportedBeforeTheEnd()
@@ -462,7 +462,7 @@ private slots:
         QCOMPARE(m_desktop->events, (QStringList{"box", "box", "end"}));
         QVERIFY(m_desktop->boxes[0].text.startsWith(QStringLiteral("Erreur N° 3197 - ")));
         QVERIFY(m_desktop->boxes[1].text.contains(QStringLiteral("textes-non-enregistres.tsv")));
-        QCOMPARE(lireChamp(base(), 5, "Evenement1").toString(), QStringLiteral("autre"));
+        QCOMPARE(readField(base(), 5, "Evenement1").toString(), QStringLiteral("autre"));
     }
 
     // Another copy wrote today's row: this copy's text is refused with a box
@@ -481,7 +481,7 @@ private slots:
                  qPrintable(m_desktop->boxes[0].text));
         typeInToday(QStringLiteral("six"), 5);
         goTo(6);
-        QCOMPARE(lireChamp(base(), 6, "Evenement1").toString(), QStringLiteral("six"));
+        QCOMPARE(readField(base(), 6, "Evenement1").toString(), QStringLiteral("six"));
         QCOMPARE(cell(4).toString(), QStringLiteral("mien"));
         QVERIFY(cell(4, "Evenement1", AlmanacModel::RefusedRole).isValid());
         QVERIFY(cell(4, "Evenement2", Qt::ToolTipRole).toString().startsWith(QStringLiteral("Non enregistré : ")));
@@ -490,7 +490,7 @@ private slots:
         QCOMPARE(m_desktop->boxes.size(), 1);
         typeInToday(QStringLiteral("mien encore"), 4);
         goTo(5);
-        QCOMPARE(lireChamp(base(), 5, "Evenement1").toString(), QStringLiteral("mien encore"));
+        QCOMPARE(readField(base(), 5, "Evenement1").toString(), QStringLiteral("mien encore"));
         QCOMPARE(m_desktop->boxes.size(), 1);
         QVERIFY(!cell(4, "Evenement1", AlmanacModel::RefusedRole).isValid());
         const auto past = f2().source()->model()->history(QStringLiteral("05/01"));
@@ -514,7 +514,7 @@ private slots:
         if (otherCopyFirst)
             anotherCopyWritesToday(base(), QStringLiteral("autre"));
         clickTab(4);
-        QCOMPARE(lireChamp(base(), 5, "Evenement1").toString(), otherCopyFirst ? QStringLiteral("autre") : QStringLiteral("tapé"));
+        QCOMPARE(readField(base(), 5, "Evenement1").toString(), otherCopyFirst ? QStringLiteral("autre") : QStringLiteral("tapé"));
         QCOMPARE(m_desktop->boxes.size(), otherCopyFirst ? 1 : 0);
         QCOMPARE(grid()->currentIndex().row(), 4);
         QCOMPARE(cell(4).toString(), QStringLiteral("tapé"));
@@ -525,9 +525,9 @@ private slots:
     // Ctrl+Shift+Z go forward; the history dialog writes an old value back.
     void undoRedoAndHistory()
     {
-        QVector<Ligne> lignes = anneeComplete();
-        lignes[5].ev2 = QVariant(QMetaType::fromType<QString>());
-        start(lignes);
+        QVector<TestRow> days = fullYear();
+        days[5].ev2 = QVariant(QMetaType::fromType<QString>());
+        start(days);
         typeInToday(QStringLiteral("un"));
         typeInToday(QStringLiteral("deux"), 5, "Evenement2");
         typeInToday(QStringLiteral("trois"), 6);
@@ -540,13 +540,13 @@ private slots:
             key(Qt::Key_Z, Qt::ControlModifier);
             QCOMPARE(grid()->currentIndex().row(), row);
         }
-        QCOMPARE(lireChamp(base(), 5, "Evenement1").toString(), QStringLiteral("A 05/01"));
-        QVERIFY(lireChamp(base(), 6, "Evenement2").isNull());
-        QCOMPARE(lireChamp(base(), 7, "Evenement1").toString(), QStringLiteral("A 07/01"));
+        QCOMPARE(readField(base(), 5, "Evenement1").toString(), QStringLiteral("A 05/01"));
+        QVERIFY(readField(base(), 6, "Evenement2").isNull());
+        QCOMPARE(readField(base(), 7, "Evenement1").toString(), QStringLiteral("A 07/01"));
         key(Qt::Key_Y, Qt::ControlModifier);
         key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-        QCOMPARE(lireChamp(base(), 5, "Evenement1").toString(), QStringLiteral("un"));
-        QCOMPARE(lireChamp(base(), 6, "Evenement2").toString(), QStringLiteral("deux"));
+        QCOMPARE(readField(base(), 5, "Evenement1").toString(), QStringLiteral("un"));
+        QCOMPARE(readField(base(), 6, "Evenement2").toString(), QStringLiteral("deux"));
         QCOMPARE(grid()->currentIndex().row(), 5);
 
         goTo(4);
@@ -554,13 +554,13 @@ private slots:
         auto *dialog = f2().findChild<HistoryDialog *>();
         QVERIFY(dialog);
         dialog->restoreSelected();  // the newest change: back to what was before it
-        QCOMPARE(lireChamp(base(), 5, "Evenement1").toString(), QStringLiteral("A 05/01"));
+        QCOMPARE(readField(base(), 5, "Evenement1").toString(), QStringLiteral("A 05/01"));
         dialog->close();
         // Restoring is a change like any other: undone next, unless another
         // copy changed the row meanwhile.
         anotherCopyWritesToday(base(), QStringLiteral("autre"));
         key(Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(lireChamp(base(), 5, "Evenement1").toString(), QStringLiteral("autre"));
+        QCOMPARE(readField(base(), 5, "Evenement1").toString(), QStringLiteral("autre"));
         QCOMPARE(m_desktop->boxes.size(), 1);
         QVERIFY(m_desktop->boxes[0].text.startsWith(QStringLiteral("Erreur N° 3197 - ")));
     }
@@ -581,7 +581,7 @@ private slots:
         QDir(state).removeRecursively();
         QFile::remove(state);
         if (!stateWritable)
-            QVERIFY(ecrireFichier(state, "un fichier, pas un dossier"));
+            QVERIFY(writeFile(state, "un fichier, pas un dossier"));
         const QString typed = QStringLiteral("a\tb\\c\nd");
         start();
         typeInToday(typed);
@@ -601,7 +601,7 @@ private slots:
         auto *offer = f2().findChild<QDialog *>(QStringLiteral("RecoveryDialog"));
         QVERIFY(offer);
         offer->findChild<QPushButton *>(QStringLiteral("rewrite"))->click();
-        QCOMPARE(lireChamp(base(), 5, "Evenement1").toString(), typed);
+        QCOMPARE(readField(base(), 5, "Evenement1").toString(), typed);
         QVERIFY(!QFile::exists(state + QStringLiteral("/textes-non-enregistres.tsv")));
         QVERIFY(m_desktop->events.isEmpty());
     }
