@@ -16,6 +16,8 @@
 #include <QVariant>
 #include <QVector>
 
+#include <functional>
+
 // Almanac files made by the tests themselves.
 struct TestRow
 {
@@ -81,71 +83,66 @@ inline QList<DayRow> dayRows(const QVector<TestRow> &days)
     return rows;
 }
 
-inline bool writeAlmanac(const QString &path, const QVector<TestRow> &days)
+// Runs `work` on the file through a connection of its own, closed after.
+template <typename Result>
+Result withDatabase(const QString &path, const std::function<Result(QSqlDatabase &)> &work)
 {
-    bool ok = false;
+    Result result{};
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fixture"));
         db.setDatabaseName(path);
-        ok = db.open();
-        QSqlQuery q(db);
-        ok = ok && q.exec(Schema::kCreate) && db.transaction();
-        q.prepare(QStringLiteral("INSERT INTO Evenements (Date, Evenement1, Evenement2) VALUES (?, ?, ?)"));
-        for (const TestRow &l : days) {
-            q.addBindValue(l.date);
-            q.addBindValue(l.ev1);
-            q.addBindValue(l.ev2);
-            ok = ok && q.exec();
-        }
-        ok = ok && db.commit();
+        if (db.open())
+            result = work(db);
         db.close();
     }
     QSqlDatabase::removeDatabase(QStringLiteral("fixture"));
-    return ok;
-}
-
-// The value stored in the file for `champ` of the row whose `key` is `id`.
-inline QVariant readField(const QString &path, int id, const QString &field,
-                          const QString &key = QStringLiteral("id"))
-{
-    QVariant v;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("lecture"));
-        db.setDatabaseName(path);
-        db.open();
-        QSqlQuery q(db);
-        q.prepare(QStringLiteral("SELECT \"%1\" FROM Evenements WHERE %2 = ?").arg(field, key));
-        q.addBindValue(id);
-        if (q.exec() && q.next())
-            v = q.value(0);
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("lecture"));
-    return v;
+    return result;
 }
 
 // Runs statements on the file, each with the same bound values.
 inline bool runSql(const QString &path, const QStringList &statements, const QVariantList &values = {})
 {
-    bool ok = true;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("sql"));
-        db.setDatabaseName(path);
-        ok = db.open();
+    return withDatabase<bool>(path, [&](QSqlDatabase &db) {
         QSqlQuery q(db);
         for (const QString &sql : statements) {
-            ok = ok && q.prepare(sql);
+            bool ok = q.prepare(sql);
             for (const QVariant &v : values)
                 q.addBindValue(v);
+            if (!ok || !q.exec()) {
+                qWarning() << q.lastError().text();
+                return false;
+            }
+        }
+        return true;
+    });
+}
+
+inline bool writeAlmanac(const QString &path, const QVector<TestRow> &days)
+{
+    return withDatabase<bool>(path, [&](QSqlDatabase &db) {
+        QSqlQuery q(db);
+        bool ok = q.exec(Schema::kCreate) && db.transaction();
+        q.prepare(QStringLiteral("INSERT INTO Evenements (Date, Evenement1, Evenement2) VALUES (?, ?, ?)"));
+        for (const TestRow &d : days) {
+            q.addBindValue(d.date);
+            q.addBindValue(d.ev1);
+            q.addBindValue(d.ev2);
             ok = ok && q.exec();
         }
-        if (!ok)
-            qWarning() << q.lastError().text();
-        q.finish();
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("sql"));
-    return ok;
+        return ok && db.commit();
+    });
+}
+
+// The value stored in the file for `field` of the row whose `key` is `id`.
+inline QVariant readField(const QString &path, int id, const QString &field,
+                          const QString &key = QStringLiteral("id"))
+{
+    return withDatabase<QVariant>(path, [&](QSqlDatabase &db) {
+        QSqlQuery q(db);
+        q.prepare(QStringLiteral("SELECT \"%1\" FROM Evenements WHERE %2 = ?").arg(field, key));
+        q.addBindValue(id);
+        return q.exec() && q.next() ? q.value(0) : QVariant();
+    });
 }
 
 // Runs the load as the update window does: the extraction, and its report.

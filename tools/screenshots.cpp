@@ -4,7 +4,7 @@
 // Run it on a real X server (tests/on-xvfb.sh): at a screen scale of 2 the
 // files are named "...@2x.png". --dark paints the desktop's colours dark,
 // as a dark theme does, and names the files "...-sombre...".
-#include "FakePlatform.h"
+#include "tests/FakePlatform.h"
 #include "ui/Windows.h"
 #include "ui/Form1.h"
 #include "ui/Form2.h"
