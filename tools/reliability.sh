@@ -5,13 +5,13 @@
 #   3. short libFuzzer runs on the day-key weekday, the record search and the
 #      three import readers (CSV, calendar text, iCalendar).
 # Exits non-zero at the first failure. OMBO_FUZZ_SECONDS sets each fuzz run's
-# length (30 by default).
+# length (20 by default).
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
 jobs=$(nproc)
-fuzz_seconds=${OMBO_FUZZ_SECONDS:-30}
+fuzz_seconds=${OMBO_FUZZ_SECONDS:-20}
 
 pkgs=(cmake g++ ninja-build qt6-base-dev libqt6sql6-sqlite clang clang-tidy libclang-rt-14-dev sqlite3 util-linux
   python3-icalendar calendar poppler-utils)
