@@ -155,7 +155,7 @@ inline bool charger(RecordSource &source, const QString &dossier)
         extraireTroisJours(source, dossier);
         return true;
     } catch (const OmboError &e) {
-        signalerEchecChargement(e);
+        reportLoadFailure(e);
         return false;
     }
 }

@@ -70,9 +70,9 @@ private slots:
 
     void greetingTextOfFifthJanuary()
     {
-        const TextesDate t = textesPour(QDate(2004, 1, 5));
-        QCOMPARE(t.texte.size(), 17);
-        QVERIFY(t.texte.startsWith(QLatin1Char(' ')));
+        const DateTexts t = textsFor(QDate(2004, 1, 5));
+        QCOMPARE(t.text.size(), 17);
+        QVERIFY(t.text.startsWith(QLatin1Char(' ')));
     }
 
     // Every day part 00..99 with every month part -9..99, for every year from
@@ -97,7 +97,7 @@ private slots:
             for (int mi = 0; mi < mois.size(); ++mi) {
                 const int m = mi - 9;
                 const QString cle = jours[j] + QLatin1Char('/') + mois[mi];
-                const QString nom = nomDuJourEn(cle, static_cast<std::int16_t>(annee));
+                const QString nom = dayNameInYear(cle, static_cast<std::int16_t>(annee));
                 if (nom != oracle(j, m, annee))
                     QFAIL(qPrintable(QStringLiteral("%1 in %2: %3, expected %4")
                                          .arg(cle).arg(annee).arg(nom, oracle(j, m, annee))));
@@ -130,7 +130,7 @@ private slots:
         QFETCH(QString, cle);
         QFETCH(int, annee);
         QFETCH(QString, nom);
-        QCOMPARE(nomDuJourEn(cle, static_cast<std::int16_t>(annee)), nom);
+        QCOMPARE(dayNameInYear(cle, static_cast<std::int16_t>(annee)), nom);
     }
 
     void yearIsReadAtEachCall()
@@ -170,8 +170,8 @@ private slots:
     void errorMessages()
     {
         const OmboError e(13, QStringLiteral("Incompatibilité de type"));
-        QCOMPARE(e.messageComplet(), QStringLiteral("Erreur N° 13 - Incompatibilité de type"));
-        QCOMPARE(e.messageNumero(), QStringLiteral("13"));
+        QCOMPARE(e.fullMessage(), QStringLiteral("Erreur N° 13 - Incompatibilité de type"));
+        QCOMPARE(e.numberText(), QStringLiteral("13"));
     }
 };
 
