@@ -45,7 +45,7 @@ int help(int &, char **, const QStringList &)
 
 int version(int &, char **, const QStringList &)
 {
-    QTextStream(stdout) << Identity::kNomProduit << QStringLiteral(" version ") << Identity::kVersion
+    QTextStream(stdout) << Identity::kProductName << QStringLiteral(" version ") << Identity::kVersion
                         << QStringLiteral(" (V 2.0 - 11/2003)\n");
     return 0;
 }
@@ -58,7 +58,7 @@ bool openProgramAlmanac(RecordSource &source, QTextStream &err)
         source.refresh();
         return true;
     } catch (const OmboError &e) {
-        err << e.messageComplet() << Qt::endl;
+        err << e.fullMessage() << Qt::endl;
         return false;
     }
 }

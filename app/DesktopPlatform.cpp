@@ -21,7 +21,7 @@ Platform &defaultPlatform()
 void DesktopPlatform::messageBox(const QString &text, const QString &title, int style)
 {
     QMessageBox box(QApplication::activeWindow());
-    box.setWindowTitle(title.isEmpty() ? Identity::kTitre : title);
+    box.setWindowTitle(title.isEmpty() ? Identity::kTitle : title);
     box.setTextFormat(Qt::PlainText);
     box.setText(text);
     // Every box can be copied from: some hold texts that could not be saved.

@@ -26,7 +26,7 @@ int printGreeting(const QString &folder, QTextStream &out, QTextStream &err)
     try {
         extraireTroisJours(source, folder);
     } catch (const OmboError &e) {
-        err << e.messageComplet() << Qt::endl;
+        err << e.fullMessage() << Qt::endl;
         return 1;
     }
     // The greeting window's eleven lines, titles at the left, texts indented.

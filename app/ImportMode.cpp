@@ -53,7 +53,7 @@ int runImportMode(int &argc, char **argv, const QStringList &args)
         err << QStringLiteral("Le fichier « %1 » n'est pas importé. ").arg(files[0]) << error << Qt::endl;
         return 1;
     }
-    const QList<ImportFailure> failures = applyImport(*source.model(), changes, source.fichier());
+    const QList<ImportFailure> failures = applyImport(*source.model(), changes, source.filePath());
     int written = 0;
     for (const ImportChange &c : changes) {
         bool failed = false;
@@ -66,7 +66,7 @@ int runImportMode(int &argc, char **argv, const QStringList &args)
             << QStringLiteral(" → ") << shown(c.result) << '\n';
     }
     for (const ImportFailure &f : failures)
-        err << f.key << QStringLiteral(" : ") << f.error.messageComplet() << '\n';
+        err << f.key << QStringLiteral(" : ") << f.error.fullMessage() << '\n';
     out << QStringLiteral("%1 texte(s) modifié(s) (%2).").arg(written).arg(policyName(policy)) << Qt::endl;
     return failures.isEmpty() ? 0 : 1;
 }

@@ -30,7 +30,7 @@ QString day(const QString &heading, const QString &ev1, const QString &ev2)
 int runNotifier(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(Identity::kNomProduit);
+    QCoreApplication::setApplicationName(Identity::kProductName);
     return notifyToday();
 }
 
@@ -43,7 +43,7 @@ int notifyToday()
         extraireTroisJours(source, platform().programFolder());
         summary = QStringLiteral("Ombrelune — ") + NomDuJour(JourCle) + QLatin1Char(' ') + JourCle;
     } catch (const OmboError &e) {
-        say(QStringLiteral("ombo --notifier : ") + e.messageComplet());
+        say(QStringLiteral("ombo --notifier : ") + e.fullMessage());
         return 1;
     }
     const QString body = day(QStringLiteral("Ce jour :"), JourEv1, JourEv2) + QLatin1Char('\n')

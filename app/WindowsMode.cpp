@@ -19,7 +19,7 @@ namespace {
 int runWithWindows(int &argc, char **argv, void (*open)())
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(Identity::kNomProduit);
+    QApplication::setApplicationName(Identity::kProductName);
     QApplication::setApplicationVersion(Identity::kVersion);
     // The program ends only through its own commands (each writes pending edits first).
     QApplication::setQuitOnLastWindowClosed(false);

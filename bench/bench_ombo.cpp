@@ -91,7 +91,7 @@ private slots:
     }
     void init()
     {
-        Module1::effacer();
+        Module1::reset();
         m_desktop = new FakePlatform;
         m_desktop->date = kToday;
         m_desktop->folder = m_dir.path();
@@ -105,7 +105,7 @@ private slots:
 
     // Opens the file, reads the table and copies yesterday's, today's and
     // tomorrow's texts.
-    void extractionTroisJours()
+    void threeDayExtraction()
     {
         RecordSource source;
         QBENCHMARK {
@@ -119,7 +119,7 @@ private slots:
 
     // Windows::start() up to the first paint of the update window. Each
     // round also unloads the window, so that the next one starts afresh.
-    void startJusquAuPremierDessin()
+    void startToFirstPaint()
     {
         FirstPaint paint(QStringLiteral("Form2"));
         QBENCHMARK {
@@ -133,20 +133,20 @@ private slots:
 
     // Tab "Retour Message", greeting window painted, menu "Mise à Jour",
     // update window painted again.
-    void allerRetourAccueil()
+    void greetingRoundTrip()
     {
         Windows::start();
-        FirstPaint accueil(QStringLiteral("Form1")), miseAJour(QStringLiteral("Form2"));
-        QVERIFY(miseAJour.wait());
+        FirstPaint greetingWindow(QStringLiteral("Form1")), updateWindow(QStringLiteral("Form2"));
+        QVERIFY(updateWindow.wait());
         QBENCHMARK {
-            accueil.reset();
+            greetingWindow.reset();
             clickTab(1);
             settle();
-            QVERIFY(accueil.wait());
-            miseAJour.reset();
+            QVERIFY(greetingWindow.wait());
+            updateWindow.reset();
             Windows::form1()->findChild<QAction *>(QStringLiteral("mnMiseAJour"))->trigger();
             settle();
-            QVERIFY(miseAJour.wait());
+            QVERIFY(updateWindow.wait());
         }
         QVERIFY(Windows::form2()->isVisible());
         QCOMPARE(label()->text(), QStringLiteral("   Dimanche  06/12"));
@@ -154,7 +154,7 @@ private slots:
 
     // One row down with the keyboard, the label following and the window
     // repainted; from the last row, Home goes back to the first.
-    void uneLigne()
+    void oneRow()
     {
         Windows::start();
         QCoreApplication::processEvents();
@@ -168,25 +168,25 @@ private slots:
     }
 
     // The whole table, from the first row to the last (365 moves).
-    void lesTroisCentSoixanteSixLignes()
+    void all366Rows()
     {
         Windows::start();
         QCoreApplication::processEvents();
         DataGrid *g = grid();
-        QStringList vus;
+        QStringList seen;
         QBENCHMARK {
-            vus.clear();
+            seen.clear();
             QTest::keyClick(g, Qt::Key_Home);
-            vus << label()->text();
+            seen << label()->text();
             for (int i = 1; i < 366; ++i) {
                 QTest::keyClick(g, Qt::Key_Down);
                 QCoreApplication::processEvents();
-                vus << label()->text();
+                seen << label()->text();
             }
         }
-        QCOMPARE(vus.size(), 366);
-        QCOMPARE(vus.first(), QStringLiteral("   Jeudi  01/01"));
-        QCOMPARE(vus.last(), QStringLiteral("   Jeudi  31/12"));
+        QCOMPARE(seen.size(), 366);
+        QCOMPARE(seen.first(), QStringLiteral("   Jeudi  01/01"));
+        QCOMPARE(seen.last(), QStringLiteral("   Jeudi  31/12"));
     }
 
     // One edited row written, with its history row, through the grid's path.
@@ -300,13 +300,13 @@ private slots:
         QVERIFY(ok);
     }
 
-    void nomDuJour()
+    void dayName()
     {
-        QString nom;
+        QString name;
         QBENCHMARK {
-            nom = nomDuJourEn(u"06/12", 2026);
+            name = dayNameInYear(u"06/12", 2026);
         }
-        QCOMPARE(nom, QStringLiteral("Dimanche"));
+        QCOMPARE(name, QStringLiteral("Dimanche"));
     }
 };
 

@@ -7,13 +7,13 @@
 
 namespace {
 
-OmboError incompatibilite()
+OmboError typeMismatch()
 {
     return OmboError(Err::TypeMismatch, QStringLiteral("Incompatibilité de type"));
 }
 
 // Nearest whole number, ties to even, into 0..255.
-std::uint8_t versOctet(double v)
+std::uint8_t toByte(double v)
 {
     const double r = std::nearbyint(v);  // the default rounding mode is to nearest, ties to even
     if (!(r >= 0.0 && r <= 255.0))
@@ -21,19 +21,19 @@ std::uint8_t versOctet(double v)
     return static_cast<std::uint8_t>(r);
 }
 
-const QString &nomPourReste(float r)
+const QString &nameForRemainder(float r)
 {
-    static const QString noms[] = {
+    static const QString names[] = {
         QStringLiteral("Dimanche"), QStringLiteral("Lundi"), QStringLiteral("Mardi"),
         QStringLiteral("Mercredi"), QStringLiteral("Jeudi"), QStringLiteral("Vendredi"),
         QStringLiteral("Samedi")};
     // Int(10 * k / 7) for the residues k = 0..6; 3 and 6 cannot occur.
-    static const float restes[] = {0, 1, 2, 4, 5, 7, 8};
+    static const float remainders[] = {0, 1, 2, 4, 5, 7, 8};
     for (int k = 0; k < 7; ++k)
-        if (r == restes[k])
-            return noms[k];
-    static const QString aucun;
-    return aucun;
+        if (r == remainders[k])
+            return names[k];
+    static const QString none;
+    return none;
 }
 
 }  // namespace
@@ -42,61 +42,61 @@ const QString &nomPourReste(float r)
 // "-", then digits with at most one decimal separator, "." or "," (a French
 // user types either), and at least one digit. Thus "05", "5", " 5", "5 ",
 // "+5", "-1", "5," and ",5" are numbers; "", "ab", "5-", "--" and "1e" are not.
-double lireNombre(QStringView texte)
+double readNumber(QStringView text)
 {
-    const QStringView t = texte.trimmed();
+    const QStringView t = text.trimmed();
     qsizetype i = 0;
-    bool negatif = false;
+    bool negative = false;
     if (i < t.size() && (t[i] == u'+' || t[i] == u'-'))
-        negatif = t[i++] == u'-';
-    double entier = 0, fraction = 0, echelle = 1;
-    bool chiffre = false, separateur = false;
+        negative = t[i++] == u'-';
+    double whole = 0, fraction = 0, scale = 1;
+    bool sawDigit = false, sawSeparator = false;
     for (; i < t.size(); ++i) {
         const QChar c = t[i];
         if (c >= u'0' && c <= u'9') {
-            chiffre = true;
-            if (separateur)
-                fraction += (c.unicode() - u'0') * (echelle /= 10);
+            sawDigit = true;
+            if (sawSeparator)
+                fraction += (c.unicode() - u'0') * (scale /= 10);
             else
-                entier = entier * 10 + (c.unicode() - u'0');
-        } else if ((c == u'.' || c == u',') && !separateur) {
-            separateur = true;
+                whole = whole * 10 + (c.unicode() - u'0');
+        } else if ((c == u'.' || c == u',') && !sawSeparator) {
+            sawSeparator = true;
         } else {
-            throw incompatibilite();
+            throw typeMismatch();
         }
     }
-    if (!chiffre)
-        throw incompatibilite();
-    const double v = entier + fraction;
-    return negatif ? -v : v;
+    if (!sawDigit)
+        throw typeMismatch();
+    const double v = whole + fraction;
+    return negative ? -v : v;
 }
 
-QString nomDuJourEn(QStringView cle, std::int16_t annee)
+QString dayNameInYear(QStringView key, std::int16_t year)
 {
     // The day part is converted first, so a key with two bad parts fails on it.
-    const std::uint8_t jour = versOctet(lireNombre(cle.left(2)));
-    const QStringView mois = cle.right(2);
+    const std::uint8_t day = toByte(readNumber(key.left(2)));
+    const QStringView month = key.right(2);
 
-    const float a = static_cast<float>(std::floor((14.0 - lireNombre(mois)) / 12.0));
-    const float y = static_cast<float>(annee) - a;
-    const float douzeA = 12.0f * a;
-    const std::uint8_t m = versOctet((lireNombre(mois) + douzeA) - 2.0);
+    const float a = static_cast<float>(std::floor((14.0 - readNumber(month)) / 12.0));
+    const float y = static_cast<float>(year) - a;
+    const float twelveA = 12.0f * a;
+    const std::uint8_t m = toByte((readNumber(month) + twelveA) - 2.0);
 
-    float t = static_cast<float>(jour + y + std::floor(y / 4.0));
+    float t = static_cast<float>(day + y + std::floor(y / 4.0));
     t = static_cast<float>(t - std::floor(y / 100.0));
     double s = t + std::floor(y / 400.0);
-    const auto trenteEtUnM = static_cast<std::int16_t>(31 * m);
-    s += std::floor(trenteEtUnM / 12.0);
+    const auto thirtyOneM = static_cast<std::int16_t>(31 * m);
+    s += std::floor(thirtyOneM / 12.0);
 
     const double q = s / 7.0;
     const float f = static_cast<float>(q - std::floor(q));
     const float r = std::floor(f * 10.0f);
-    return nomPourReste(r);
+    return nameForRemainder(r);
 }
 
-QString NomDuJour(const QVariant &cle)
+QString NomDuJour(const QVariant &key)
 {
-    if (cle.isNull())
+    if (key.isNull())
         throw OmboError(Err::InvalidNull, QStringLiteral("Utilisation incorrecte de Null"));
-    return nomDuJourEn(cle.toString(), static_cast<std::int16_t>(platform().today().year()));
+    return dayNameInYear(key.toString(), static_cast<std::int16_t>(platform().today().year()));
 }

@@ -5,13 +5,13 @@
 
 // The two texts that name a date: its day key ("05/01") and its greeting
 // date text (" Lundi 05/01/2004").
-struct TextesDate
+struct DateTexts
 {
-    QString cle;
-    QString texte;
+    QString key;
+    QString text;
 };
 
-TextesDate textesPour(QDate date);
+DateTexts textsFor(QDate date);
 
 // Reads today's date from the clock, once, and writes Module1::JourCle and
 // Module1::JourTexte.

@@ -5,7 +5,7 @@
 // Who the program is: the title of every message box that names none, and
 // its version record.
 namespace Identity {
-inline const QString kTitre = QStringLiteral("OMBO");
+inline const QString kTitle = QStringLiteral("OMBO");
 inline const QString kVersion = QStringLiteral("1.00");
-inline const QString kNomProduit = QStringLiteral("Ombrelune");
+inline const QString kProductName = QStringLiteral("Ombrelune");
 }  // namespace Identity

@@ -1,7 +1,7 @@
 #include "core/Module1.h"
 
 namespace Module1 {
-void effacer()
+void reset()
 {
     for (QString *t : {&Chemin, &JourCle, &JourTexte, &HierEv1, &HierEv2, &JourEv1, &JourEv2,
                        &DemainEv1, &DemainEv2})

@@ -13,5 +13,5 @@ inline QString JourEv1, JourEv2;      // today's two texts
 inline QString DemainEv1, DemainEv2;  // tomorrow's two texts
 
 // Back to the empty texts of a fresh process (tests start from there).
-void effacer();
+void reset();
 }  // namespace Module1

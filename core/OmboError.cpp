@@ -1,12 +1,12 @@
 #include "core/OmboError.h"
 
-QString OmboError::messageComplet() const
+QString OmboError::fullMessage() const
 {
     return QStringLiteral("Erreur N° ") + QString::number(m_number) + QStringLiteral(" - ")
            + m_description;
 }
 
-QString OmboError::messageNumero() const
+QString OmboError::numberText() const
 {
     return QString::number(m_number);
 }

@@ -28,9 +28,9 @@ public:
     const QString &description() const { return m_description; }
 
     // "Erreur N° 13 - Incompatibilité de type"
-    QString messageComplet() const;
+    QString fullMessage() const;
     // "13"
-    QString messageNumero() const;
+    QString numberText() const;
 
     const char *what() const noexcept override { return "OmboError"; }
 

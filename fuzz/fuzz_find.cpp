@@ -20,26 +20,26 @@ namespace {
 QCoreApplication *g_app = nullptr;
 QTemporaryDir *g_dir = nullptr;
 RecordSource *g_source = nullptr;
-QByteArray g_avant;
+QByteArray g_before;
 
-QString chemin() { return g_dir->filePath(QStringLiteral("ombo.mdb")); }
+QString almanacPath() { return g_dir->filePath(QStringLiteral("ombo.mdb")); }
 
 // 40 rows with odd keys and texts, some Null, some repeated.
-void creer()
+void createAlmanac()
 {
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("graine"));
-        db.setDatabaseName(chemin());
+        db.setDatabaseName(almanacPath());
         db.open();
         QSqlQuery q(db);
         q.exec(Schema::kCreate);
         q.prepare(QStringLiteral("INSERT INTO Evenements (Date, Evenement1, Evenement2) VALUES (?, ?, ?)"));
-        const char *textes[] = {"05/01", "", "a)b", "=(x)", "Date=(05/01)", "é", "\n", " 05/01 ", "<b>", "05/01"};
+        const char *texts[] = {"05/01", "", "a)b", "=(x)", "Date=(05/01)", "é", "\n", " 05/01 ", "<b>", "05/01"};
         for (int i = 0; i < 40; ++i) {
             q.addBindValue(i % 7 == 3 ? QVariant(QMetaType::fromType<QString>())
-                                      : QVariant(QString::fromUtf8(textes[i % 10])));
+                                      : QVariant(QString::fromUtf8(texts[i % 10])));
             q.addBindValue(QStringLiteral("A %1").arg(i % 13));
-            q.addBindValue(QString::fromUtf8(textes[(i * 3) % 10]));
+            q.addBindValue(QString::fromUtf8(texts[(i * 3) % 10]));
             q.exec();
         }
         db.close();
@@ -47,9 +47,9 @@ void creer()
     QSqlDatabase::removeDatabase(QStringLiteral("graine"));
 }
 
-QByteArray contenu()
+QByteArray fileContents()
 {
-    QFile f(chemin());
+    QFile f(almanacPath());
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 }  // namespace
@@ -58,10 +58,10 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {
     g_app = new QCoreApplication(*argc, *argv);
     g_dir = new QTemporaryDir;
-    creer();
-    g_avant = contenu();
+    createAlmanac();
+    g_before = fileContents();
     g_source = new RecordSource;
-    g_source->setConnectionString(QStringLiteral("Data Source=") + chemin());
+    g_source->setConnectionString(QStringLiteral("Data Source=") + almanacPath());
     g_source->refresh();
     return 0;
 }
@@ -74,17 +74,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     AlmanacModel *m = s.model();
     const int rows = m->rowCount();
     // The first byte picks the starting row, past the end included.
-    const int depart = data[0] % (rows + 2);
+    const int start = data[0] % (rows + 2);
     const QString criterion = QString::fromUtf8(reinterpret_cast<const char *>(data + 1), qsizetype(size - 1));
     try {
         s.moveFirst();
-        if (depart > 0)
-            s.setAbsolutePosition(depart);
+        if (start > 0)
+            s.setAbsolutePosition(start);
     } catch (const OmboError &e) {
         if (e.number() != Err::BadArgument)
             std::abort();
     }
-    const int avant = s.currentRow();
+    const int before = s.currentRow();
     try {
         s.find(criterion);
     } catch (const OmboError &e) {
@@ -98,13 +98,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         static const QRegularExpression form(QStringLiteral("^\\s*(\\w+)\\s*=\\s*\\((.*)\\)\\s*$"),
                                              QRegularExpression::DotMatchesEverythingOption);
         const QRegularExpressionMatch match = form.match(criterion);
-        if (!match.hasMatch() || row < avant || row >= rows)
+        if (!match.hasMatch() || row < before || row >= rows)
             std::abort();
         const QVariant v = s.fieldValue(match.captured(1));
         if (v.isNull() || v.toString() != match.captured(2))
             std::abort();
     }
-    if (size % 64 == 0 && contenu() != g_avant)
+    if (size % 64 == 0 && fileContents() != g_before)
         std::abort();
     return 0;
 }

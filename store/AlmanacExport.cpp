@@ -194,7 +194,7 @@ QByteArray exportCalendarText(const QList<DayRow> &rows)
         "/*\n"
         " * %1 : les textes de l'almanach, au format de calendar(1).\n"
         " * Pour les voir : calendar -f FICHIER\n"
-        " */\n\n").arg(Identity::kNomProduit);
+        " */\n\n").arg(Identity::kProductName);
     for (const DayRow &row : rows) {
         int month = 0, day = 0;
         if (!monthDayOf(row.key, &month, &day))

@@ -639,7 +639,7 @@ QList<ImportFailure> applyImport(AlmanacModel &model, const QList<ImportChange> 
         }
         if (set && model.writeRow(row))
             continue;
-        failures.append({key, erreurEcriture(model.lastError(), file, false)});
+        failures.append({key, writeError(model.lastError(), file, false)});
         model.discardEdit(row);  // show what the file holds now
     }
     return failures;

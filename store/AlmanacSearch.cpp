@@ -30,14 +30,14 @@ QString foldChar(char32_t c)
 }
 
 const QString kSaint = QStringLiteral("saint");
-const QString kSainte = QStringLiteral("sainte");
+const QString kSaintFeminine = QStringLiteral("sainte");
 
 QString expanded(const QString &word)
 {
     if (word == QLatin1String("st"))
         return kSaint;
     if (word == QLatin1String("ste"))
-        return kSainte;
+        return kSaintFeminine;
     return word;
 }
 

@@ -49,7 +49,7 @@ bool DailyBackup::makeIfDue(const QSqlDatabase &db)
                               QStringLiteral("La sauvegarde du jour de l'almanach dans « %1 » a échoué (%2). "
                                              "Vos modifications sont tout de même enregistrées.")
                                   .arg(QDir::toNativeSeparators(target), failure));
-            platform().messageBox(e.messageComplet(), QString(), Style::OkOnly);
+            platform().messageBox(e.fullMessage(), QString(), Style::OkOnly);
         }
         return false;
     }

@@ -22,7 +22,7 @@
 namespace {
 const QLatin1String kSourceKey("Data Source=");
 
-OmboError aucunEnregistrement()
+OmboError noCurrentRecord()
 {
     return OmboError(Err::NoCurrentRecord,
                      QStringLiteral("Aucun enregistrement courant : la ligne cherchée est absente."));
@@ -33,7 +33,7 @@ int g_connections = 0;
 QList<AlmanacModel::Kept> g_kept;
 OmboError g_lastFailure;  // why the last write was refused
 
-bool identite(const QString &path, quint64 *device, quint64 *inode)
+bool fileIdentity(const QString &path, quint64 *device, quint64 *inode)
 {
     struct stat st {};
     if (::stat(QFile::encodeName(path).constData(), &st) != 0)
@@ -43,7 +43,7 @@ bool identite(const QString &path, quint64 *device, quint64 *inode)
     return true;
 }
 
-QSqlError erreurSqlite(int code, const QString &text)
+QSqlError sqliteError(int code, const QString &text)
 {
     return QSqlError(text, text, QSqlError::StatementError, QString::number(code));
 }
@@ -64,7 +64,7 @@ RecordSource::RecordSource(QObject *parent)
 RecordSource::~RecordSource()
 {
     for (AlmanacModel::Kept k : m_model->keptEdits()) {
-        k.file = fichier();
+        k.file = filePath();
         g_kept.append(k);
     }
     delete m_model;
@@ -79,7 +79,7 @@ void RecordSource::setConnectionString(const QString &text)
     m_connection = text;
 }
 
-QString RecordSource::fichier() const
+QString RecordSource::filePath() const
 {
     // Parts are separated by ';'; a value in double quotes may hold ';' and
     // doubles its own quotes.
@@ -105,14 +105,14 @@ QString RecordSource::fichier() const
     return QString();
 }
 
-OmboError RecordSource::erreur(const QSqlError &e) const
+OmboError RecordSource::databaseError(const QSqlError &e) const
 {
-    return erreurBase(e, fichier());
+    return ::databaseError(e, filePath());
 }
 
 OmboError RecordSource::describeFailure(int row, const QSqlError &e) const
 {
-    OmboError error = erreurEcriture(e);
+    OmboError error = writeError(e);
     if (error.number() != Err::RowChanged)
         return error;
     return OmboError(Err::RowChanged,
@@ -120,53 +120,53 @@ OmboError RecordSource::describeFailure(int row, const QSqlError &e) const
                                     "« %2 » depuis sa lecture ; elle y a écrit %3 : la modification n'a pas "
                                     "été enregistrée. Votre texte reste affiché en italique ; modifiez de "
                                     "nouveau la ligne pour l'enregistrer à la place.")
-                         .arg(m_model->dayOf(row), QDir::toNativeSeparators(fichier()), m_model->theirTexts()));
+                         .arg(m_model->dayOf(row), QDir::toNativeSeparators(filePath()), m_model->theirTexts()));
 }
 
-OmboError RecordSource::erreurEcriture(const QSqlError &e) const
+OmboError RecordSource::writeError(const QSqlError &e) const
 {
     quint64 device = 0, inode = 0;
-    const bool remplace = !identite(fichier(), &device, &inode) || device != m_device || inode != m_inode;
-    return ::erreurEcriture(e, fichier(), remplace);
+    const bool replaced = !fileIdentity(filePath(), &device, &inode) || device != m_device || inode != m_inode;
+    return ::writeError(e, filePath(), replaced);
 }
 
 // Throws unless the open file is a sound almanac: a database, undamaged,
 // with the table and the three columns the program reads.
-void RecordSource::verifierFichier(QSqlDatabase &db)
+void RecordSource::checkFile(QSqlDatabase &db)
 {
     QSqlQuery check(db);
     check.setForwardOnly(true);
     // The first real read tells a database from any other file.
     if (!check.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")))
-        throw erreur(check.lastError());
+        throw databaseError(check.lastError());
     // A damaged file is refused before anything is shown or written.
     if (!check.exec(QStringLiteral("PRAGMA quick_check(1)")))
-        throw erreur(check.lastError());
+        throw databaseError(check.lastError());
     if (!check.next() || check.value(0).toString() != QLatin1String("ok"))
-        throw erreur(erreurSqlite(11, QStringLiteral("database disk image is malformed")));
+        throw databaseError(sqliteError(11, QStringLiteral("database disk image is malformed")));
     // Changes go through a rollback journal, each on disk before the write returns.
     check.exec(QStringLiteral("PRAGMA journal_mode = DELETE"));
     if (!check.exec(QStringLiteral("PRAGMA synchronous = FULL")))
-        throw erreur(check.lastError());
+        throw databaseError(check.lastError());
     check.finish();
 
-    const QStringList colonnes{QStringLiteral("Date"), QStringLiteral("Evenement1"),
-                               QStringLiteral("Evenement2")};
+    const QStringList columns{QStringLiteral("Date"), QStringLiteral("Evenement1"),
+                              QStringLiteral("Evenement2")};
     const QSqlRecord r = db.record(Schema::kTable);
     if (r.isEmpty())
-        throw erreur(erreurSqlite(1, QStringLiteral("no such table: ") + Schema::kTable));
-    for (const QString &c : colonnes)
+        throw databaseError(sqliteError(1, QStringLiteral("no such table: ") + Schema::kTable));
+    for (const QString &c : columns)
         if (r.indexOf(c) < 0)
             throw OmboError(1, QStringLiteral("La colonne « %1 » manque à la table Evenements du "
                                               "fichier d'almanach « %2 ».")
-                                   .arg(c, QDir::toNativeSeparators(fichier())));
+                                   .arg(c, QDir::toNativeSeparators(filePath())));
     // Without an "id" column, SQLite's row identity names each row.
     if (r.indexOf(QStringLiteral("id")) < 0
         && !check.exec(QStringLiteral("SELECT rowid FROM %1 LIMIT 0").arg(Schema::kTable)))
         throw OmboError(1, QStringLiteral("La table Evenements du fichier d'almanach « %1 » n'a ni "
                                           "colonne « id » ni identifiant de ligne : ses lignes ne "
                                           "peuvent pas être enregistrées.")
-                               .arg(QDir::toNativeSeparators(fichier())));
+                               .arg(QDir::toNativeSeparators(filePath())));
 }
 
 void RecordSource::refresh()
@@ -176,7 +176,7 @@ void RecordSource::refresh()
     save();
     QList<AlmanacModel::Kept> kept = m_model->keptEdits();
     for (qsizetype i = g_kept.size() - 1; i >= 0; --i)
-        if (g_kept[i].file == fichier())
+        if (g_kept[i].file == filePath())
             kept.append(g_kept.takeAt(i));
     m_model->clear();
     m_row = -1;
@@ -187,17 +187,17 @@ void RecordSource::refresh()
     db.close();
     // Read-write, never create: a missing almanac is an error, not a new file.
     db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=3000"));
-    db.setDatabaseName(QUrl::fromLocalFile(fichier()).toString(QUrl::FullyEncoded)
+    db.setDatabaseName(QUrl::fromLocalFile(filePath()).toString(QUrl::FullyEncoded)
                        + QStringLiteral("?mode=rw"));
     if (!db.open())
-        throw erreur(db.lastError());
+        throw databaseError(db.lastError());
     try {
-        verifierFichier(db);
+        checkFile(db);
     } catch (const OmboError &) {
         db.close();
         throw;
     }
-    if (!identite(fichier(), &m_device, &m_inode))
+    if (!fileIdentity(filePath(), &m_device, &m_inode))
         m_device = m_inode = 0;
 
     if (!m_model->openTable()) {
@@ -205,13 +205,13 @@ void RecordSource::refresh()
         m_model->clear();
         db.close();
         g_kept = kept;
-        throw erreur(e);
+        throw databaseError(e);
     }
-    m_backup = new DailyBackup(fichier());
+    m_backup = new DailyBackup(filePath());
     m_model->setBackup(m_backup);
     for (AlmanacModel::Kept k : kept) {
         if (m_model->rowOf(k.id) < 0) {
-            k.file = fichier();
+            k.file = filePath();
             g_kept.append(k);  // its row is gone: kept for the end
         }
     }
@@ -268,14 +268,14 @@ QVariant RecordSource::fieldValue(const QString &name) const
 void RecordSource::moveFirst()
 {
     if (m_model->rowCount() == 0)
-        throw aucunEnregistrement();
+        throw noCurrentRecord();
     moveTo(0);
 }
 
 void RecordSource::moveLast()
 {
     if (m_model->rowCount() == 0)
-        throw aucunEnregistrement();
+        throw noCurrentRecord();
     moveTo(m_model->rowCount() - 1);
 }
 
@@ -346,7 +346,7 @@ void RecordSource::keepUnsavedAtEnd(const RecordSource *current)
                              "« %2 » (%3). Copiez-les avant de fermer ce message :\n%4")
                   .arg(why, file, error, listing);
     g_kept.clear();
-    platform().messageBox(OmboError(Err::TextsKept, text).messageComplet(), QString(), Style::OkOnly);
+    platform().messageBox(OmboError(Err::TextsKept, text).fullMessage(), QString(), Style::OkOnly);
 }
 
 void RecordSource::moveTo(int row)
@@ -362,5 +362,5 @@ void RecordSource::moveTo(int row)
 void RecordSource::requireCurrent() const
 {
     if (m_row < 0 || m_row >= m_model->rowCount())
-        throw aucunEnregistrement();
+        throw noCurrentRecord();
 }

@@ -25,7 +25,7 @@ public:
     // "Data Source=<path of the almanac file>"
     void setConnectionString(const QString &text);
     QString connectionString() const { return m_connection; }
-    QString fichier() const;
+    QString filePath() const;
 
     // Reopens the file and the table, then stands on the first row.
     void refresh();
@@ -72,9 +72,9 @@ private:
     bool replay(bool undo);
     OmboError describeFailure(int row, const QSqlError &e) const;
     void requireCurrent() const;
-    OmboError erreur(const QSqlError &e) const;
-    OmboError erreurEcriture(const QSqlError &e) const;
-    void verifierFichier(QSqlDatabase &db);
+    OmboError databaseError(const QSqlError &e) const;
+    OmboError writeError(const QSqlError &e) const;
+    void checkFile(QSqlDatabase &db);
 
     QString m_connection;
     QString m_connectionName;

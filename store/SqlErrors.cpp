@@ -6,9 +6,9 @@
 #include <unistd.h>
 
 namespace {
-const QString kNonEnregistre = QStringLiteral("la modification n'a pas été enregistrée.");
+const QString kNotSaved = QStringLiteral("la modification n'a pas été enregistrée.");
 
-int numero(const QSqlError &error)
+int resultCode(const QSqlError &error)
 {
     bool ok = false;
     int code = error.nativeErrorCode().toInt(&ok);
@@ -19,7 +19,7 @@ int numero(const QSqlError &error)
     return code;
 }
 
-QString decrire(int code, const QString &f, const QSqlError &error)
+QString describe(int code, const QString &f, const QSqlError &error)
 {
     switch (code) {
     case 5:
@@ -28,7 +28,7 @@ QString decrire(int code, const QString &f, const QSqlError &error)
                               "Réessayez dans un instant.").arg(f);
     case 8:
         return QStringLiteral("Le fichier d'almanach « %1 » est en lecture seule : ").arg(f)
-               + kNonEnregistre;
+               + kNotSaved;
     case 10:
         return QStringLiteral("Erreur de lecture ou d'écriture sur le fichier d'almanach « %1 ».")
             .arg(f);
@@ -44,7 +44,7 @@ QString decrire(int code, const QString &f, const QSqlError &error)
         return QStringLiteral("Le fichier « %1 » n'est pas un fichier d'almanach.").arg(f);
     case Err::RowChanged:
         return QStringLiteral("Une autre copie d'Ombrelune a modifié cette ligne depuis sa lecture "
-                              "dans « %1 » : ").arg(f) + kNonEnregistre;
+                              "dans « %1 » : ").arg(f) + kNotSaved;
     default:
         if (error.databaseText().contains(QLatin1String("no such table")))
             return QStringLiteral("La table « Evenements » est absente du fichier d'almanach « %1 ».")
@@ -54,35 +54,35 @@ QString decrire(int code, const QString &f, const QSqlError &error)
     }
 }
 
-bool inscriptible(const QString &path)
+bool writable(const QString &path)
 {
     return ::access(QFile::encodeName(path).constData(), W_OK) == 0;
 }
 }  // namespace
 
-OmboError erreurBase(const QSqlError &error, const QString &fichier)
+OmboError databaseError(const QSqlError &error, const QString &file)
 {
-    const int code = numero(error);
-    return OmboError(code, decrire(code, QDir::toNativeSeparators(fichier), error));
+    const int code = resultCode(error);
+    return OmboError(code, describe(code, QDir::toNativeSeparators(file), error));
 }
 
-OmboError erreurEcriture(const QSqlError &error, const QString &fichier, bool remplace)
+OmboError writeError(const QSqlError &error, const QString &file, bool replaced)
 {
-    const int code = numero(error);
-    const QString f = QDir::toNativeSeparators(fichier);
-    const QString dossier = QDir::toNativeSeparators(QFileInfo(fichier).absolutePath());
-    QString texte;
-    if (remplace) {
-        texte = QStringLiteral("Le fichier d'almanach « %1 » a été supprimé ou remplacé depuis son "
-                               "ouverture : ").arg(f) + kNonEnregistre;
-    } else if ((code == 8 || code == 14) && inscriptible(fichier) && !inscriptible(dossier)) {
+    const int code = resultCode(error);
+    const QString f = QDir::toNativeSeparators(file);
+    const QString folder = QDir::toNativeSeparators(QFileInfo(file).absolutePath());
+    QString text;
+    if (replaced) {
+        text = QStringLiteral("Le fichier d'almanach « %1 » a été supprimé ou remplacé depuis son "
+                              "ouverture : ").arg(f) + kNotSaved;
+    } else if ((code == 8 || code == 14) && writable(file) && !writable(folder)) {
         // SQLite writes its journal next to the file.
-        texte = QStringLiteral("Le dossier « %1 » du fichier d'almanach « %2 » est en lecture "
-                               "seule : ").arg(dossier, f) + kNonEnregistre;
+        text = QStringLiteral("Le dossier « %1 » du fichier d'almanach « %2 » est en lecture "
+                              "seule : ").arg(folder, f) + kNotSaved;
     } else {
-        texte = decrire(code, f, error);
-        if (!texte.endsWith(kNonEnregistre))
-            texte += QStringLiteral(" La modification n'a pas été enregistrée.");
+        text = describe(code, f, error);
+        if (!text.endsWith(kNotSaved))
+            text += QStringLiteral(" La modification n'a pas été enregistrée.");
     }
-    return OmboError(code, texte);
+    return OmboError(code, text);
 }

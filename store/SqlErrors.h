@@ -7,9 +7,9 @@
 // A database failure as a numbered error: SQLite's primary result code (5
 // busy, 8 read-only, 14 cannot open, 26 not a database...) with a French
 // description that names the file.
-OmboError erreurBase(const QSqlError &error, const QString &fichier);
+OmboError databaseError(const QSqlError &error, const QString &file);
 
 // What a write that failed tells: why, when the file shows it, and that the
-// edit was not recorded. `remplace` says the file was deleted or replaced
+// edit was not recorded. `replaced` says the file was deleted or replaced
 // since it was opened.
-OmboError erreurEcriture(const QSqlError &error, const QString &fichier, bool remplace);
+OmboError writeError(const QSqlError &error, const QString &file, bool replaced);

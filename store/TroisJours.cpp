@@ -6,36 +6,36 @@
 #include "store/RecordSource.h"
 
 namespace {
-QString texteDuChamp(const RecordSource &source, const QString &champ)
+QString fieldText(const RecordSource &source, const QString &field)
 {
-    const QVariant v = source.fieldValue(champ);
+    const QVariant v = source.fieldValue(field);
     return v.isNull() ? QString() : v.toString();
 }
 
 // The almanac's path as a connection string value: quoted when it holds
 // what would end or bend it.
-QString valeurConnexion(QString path)
+QString connectionValue(QString path)
 {
     if (!path.contains(QLatin1Char(';')) && !path.contains(QLatin1Char('"')) && path.trimmed() == path)
         return path;
     return QLatin1Char('"') + path.replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
 }
 
-void deplacer(RecordSource &source, int pas)
+void moveBy(RecordSource &source, int step)
 {
-    source.setAbsolutePosition(source.absolutePosition() + pas);
+    source.setAbsolutePosition(source.absolutePosition() + step);
 }
 }  // namespace
 
 QString almanacConnection(const QString &folder)
 {
-    return QStringLiteral("Data Source=") + valeurConnexion(folder + QStringLiteral("ombo.mdb"));
+    return QStringLiteral("Data Source=") + connectionValue(folder + QStringLiteral("ombo.mdb"));
 }
 
-void extraireTroisJours(RecordSource &source, const QString &dossierProgramme)
+void extraireTroisJours(RecordSource &source, const QString &programFolder)
 {
     using namespace Module1;
-    Chemin = dossierProgramme;
+    Chemin = programFolder;
     if (!Chemin.endsWith(QLatin1Char('/')))
         Chemin += QLatin1Char('/');
 
@@ -46,22 +46,22 @@ void extraireTroisJours(RecordSource &source, const QString &dossierProgramme)
     source.find(QStringLiteral("Date=(") + JourCle + QLatin1Char(')'));
 
     if (JourCle != QLatin1String("01/01")) {
-        deplacer(source, -1);
-        HierEv1 = texteDuChamp(source, QStringLiteral("Evenement1"));
-        HierEv2 = texteDuChamp(source, QStringLiteral("Evenement2"));
-        deplacer(source, +1);
+        moveBy(source, -1);
+        HierEv1 = fieldText(source, QStringLiteral("Evenement1"));
+        HierEv2 = fieldText(source, QStringLiteral("Evenement2"));
+        moveBy(source, +1);
     }
-    JourEv1 = texteDuChamp(source, QStringLiteral("Evenement1"));
-    JourEv2 = texteDuChamp(source, QStringLiteral("Evenement2"));
+    JourEv1 = fieldText(source, QStringLiteral("Evenement1"));
+    JourEv2 = fieldText(source, QStringLiteral("Evenement2"));
     if (JourCle != QLatin1String("31/12")) {
-        deplacer(source, +1);
-        DemainEv1 = texteDuChamp(source, QStringLiteral("Evenement1"));
-        DemainEv2 = texteDuChamp(source, QStringLiteral("Evenement2"));
-        deplacer(source, -1);
+        moveBy(source, +1);
+        DemainEv1 = fieldText(source, QStringLiteral("Evenement1"));
+        DemainEv2 = fieldText(source, QStringLiteral("Evenement2"));
+        moveBy(source, -1);
     }
 }
 
-void signalerEchecChargement(const OmboError &error)
+void reportLoadFailure(const OmboError &error)
 {
     platform().beep();
     if (error.number() == Err::NoCurrentRecord) {
@@ -71,6 +71,6 @@ void signalerEchecChargement(const OmboError &error)
                                  "de la Base de Données. Son intégrité est à reconsidérer."),
             QStringLiteral("Ombrelune.exe"), Style::StopRetry);
     } else {
-        platform().messageBox(error.messageComplet(), QString(), Style::OkOnly);
+        platform().messageBox(error.fullMessage(), QString(), Style::OkOnly);
     }
 }

@@ -13,8 +13,8 @@ QString almanacConnection(const QString &folder);
 // the rows stored around today's, with no wrap at the ends of the year.
 // Throws OmboError at the first failure; texts already copied keep their
 // new values.
-void extraireTroisJours(RecordSource &source, const QString &dossierProgramme);
+void extraireTroisJours(RecordSource &source, const QString &programFolder);
 
 // Reports a failed load: a beep, then the missing-day box for 3021 or the
 // "Erreur N° ..." box for any other number.
-void signalerEchecChargement(const OmboError &error);
+void reportLoadFailure(const OmboError &error);

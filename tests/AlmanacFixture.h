@@ -152,7 +152,7 @@ inline bool loadAlmanac(RecordSource &source, const QString &folder)
         extraireTroisJours(source, folder);
         return true;
     } catch (const OmboError &e) {
-        signalerEchecChargement(e);
+        reportLoadFailure(e);
         return false;
     }
 }

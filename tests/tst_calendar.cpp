@@ -73,7 +73,7 @@ private slots:
             for (int d = 0; d <= 99; ++d)
                 for (int mi = 0; mi < months.size(); ++mi) {
                     const QString key = days[d] + QLatin1Char('/') + months[mi];
-                    const QString name = nomDuJourEn(key, static_cast<std::int16_t>(year));
+                    const QString name = dayNameInYear(key, static_cast<std::int16_t>(year));
                     if (name != oracle(d, mi - 9, year))
                         QFAIL(qPrintable(QStringLiteral("%1 in %2: %3, expected %4")
                                              .arg(key).arg(year).arg(name, oracle(d, mi - 9, year))));

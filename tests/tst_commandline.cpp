@@ -99,7 +99,7 @@ private slots:
     void init()
     {
         QFile::remove(base());
-        Module1::effacer();
+        Module1::reset();
     }
 
     void greeting_data()

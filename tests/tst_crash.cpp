@@ -61,7 +61,7 @@ int ecrivain(const QString &path, int seed)
     try {
         source.refresh();
     } catch (const OmboError &e) {
-        dire("erreur " + e.messageComplet().toUtf8());
+        dire("erreur " + e.fullMessage().toUtf8());
         return 2;
     }
     AlmanacModel *m = source.model();

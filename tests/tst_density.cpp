@@ -36,7 +36,7 @@ private slots:
         qInfo() << "platform" << QGuiApplication::platformName() << "scale" << qApp->devicePixelRatio();
         QVERIFY(writeAlmanac(m_dir.filePath(QStringLiteral("ombo.mdb")), fullYear()));
         m_desktop.folder = m_dir.path();
-        Module1::effacer();
+        Module1::reset();
         Windows::start();
         QVERIFY(QTest::qWaitForWindowExposed(Windows::form2()));
     }

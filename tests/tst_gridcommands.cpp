@@ -33,7 +33,7 @@ private slots:
     void init()
     {
         QFile::remove(base());
-        Module1::effacer();
+        Module1::reset();
         m_desktop = new FakePlatform;
         m_desktop->folder = m_dir.path();
         QVERIFY(writeAlmanac(base(), fullYear()));

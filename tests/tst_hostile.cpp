@@ -79,7 +79,7 @@ int enfant(const QString &folder)
     if (!charge)
         return 0;
     QObject::connect(&source, &RecordSource::writeFailed, [&](const OmboError &e) {
-        out << "echec " << e.messageComplet() << '\n';
+        out << "echec " << e.fullMessage() << '\n';
     });
     AlmanacModel *m = source.model();
     const QModelIndex cell = m->index(source.currentRow(), m->fieldIndex(QStringLiteral("Evenement1")));
@@ -119,7 +119,7 @@ private slots:
         QFile::remove(base());
         QFile::remove(base() + QStringLiteral("-journal"));
         QDir(base()).removeRecursively();
-        Module1::effacer();
+        Module1::reset();
         RecordSource::forgetUnsaved();
     }
     void cleanup()
@@ -464,7 +464,7 @@ private slots:
         // The greeting draws today's texts, whatever they hold.
         clickTab(1);
         settle();
-        QVERIFY(Windows::form1() && !Windows::form1()->dessin().isNull());
+        QVERIFY(Windows::form1() && !Windows::form1()->drawing().isNull());
         QVERIFY2(clock.elapsed() < 60000, "far too slow");
         Windows::unloadForm1();
         Windows::unloadForm2();
@@ -511,7 +511,7 @@ private slots:
         QSignalSpy failed(&source, &RecordSource::writeFailed);
         QVERIFY(m->setData(m->index(4, m->fieldIndex(QStringLiteral("Evenement1"))), QStringLiteral("nouveau")));
         const bool ok = m->submit();
-        QVERIFY2(ok, failed.isEmpty() ? "" : qPrintable(failed[0][0].value<OmboError>().messageComplet()));
+        QVERIFY2(ok, failed.isEmpty() ? "" : qPrintable(failed[0][0].value<OmboError>().fullMessage()));
         QCOMPARE(readField(base(), 5, QStringLiteral("Evenement1")).toString(), QStringLiteral("nouveau"));
         // and the other copy's guard still works on such a row
         QVERIFY(runSql(base(), {QStringLiteral("UPDATE Evenements SET Evenement1 = 'autre' WHERE id = 5")}));

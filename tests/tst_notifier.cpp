@@ -172,7 +172,7 @@ private slots:
         desktop.folder = folder();
         desktop.date = QDate(2004, 1, 5);
         desktop.answer = NoticeAnswer(answer);
-        Module1::effacer();
+        Module1::reset();
         QCOMPARE(notifyToday(), 0);
         QCOMPARE(desktop.events, events);
         if (!desktop.starts.isEmpty())

@@ -68,7 +68,7 @@ private slots:
         QVERIFY(writeAlmanac(m_dir.filePath(QStringLiteral("ombo.mdb")), days));
         FakePlatform desktop;
         desktop.folder = m_dir.path();
-        Module1::effacer();
+        Module1::reset();
         Windows::start();
         Form2 *f2 = Windows::form2();
         QVERIFY(f2);

@@ -36,7 +36,7 @@ private slots:
     {
         QFile::remove(base());
         QDir(m_dir.filePath(QStringLiteral("sauvegardes"))).removeRecursively();
-        Module1::effacer();
+        Module1::reset();
     }
 
     void threeDays_data()

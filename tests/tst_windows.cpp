@@ -85,9 +85,9 @@ void anotherCopyWritesToday(const QString &file, const QString &text)
 // Pixels of exactly `colour` in the band of greeting line `n`, from x on.
 int pixelsOnLine(const Form1 &form, int n, QColor colour, qreal fromX = 0)
 {
-    const QImage &img = form.dessin();
+    const QImage &img = form.drawing();
     const qreal ratio = img.devicePixelRatio();
-    const QRectF band = form.bandeLigne(n);
+    const QRectF band = form.lineBand(n);
     int count = 0;
     for (int y = qCeil(band.top() * ratio); y < qFloor(band.bottom() * ratio) && y < img.height(); ++y)
         for (int x = qCeil(fromX * ratio); x < img.width(); ++x)
@@ -115,7 +115,7 @@ private slots:
     void init()
     {
         QFile::remove(base());
-        Module1::effacer();
+        Module1::reset();
         RecordSource::forgetUnsaved();
         m_desktop = new FakePlatform;
         m_desktop->folder = m_dir.path();

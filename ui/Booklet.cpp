@@ -101,7 +101,7 @@ public:
         int month = 0, day = 0;
         QString weekday;
         if (monthDayOf(row.key, &month, &day)) {
-            weekday = nomDuJourEn(row.key, std::int16_t(m_today.year()));
+            weekday = dayNameInYear(row.key, std::int16_t(m_today.year()));
             if (month == 2 && day == 29 && !QDate::isLeapYear(m_today.year()))
                 weekday = QStringLiteral("(années bissextiles)");
         }

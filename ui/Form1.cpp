@@ -16,8 +16,8 @@
 #include <QPainter>
 
 namespace {
-const QColor kBleu(0x00, 0x00, 0xFF);
-const QColor kRouge(0xFF, 0x00, 0x00);
+const QColor kBlue(0x00, 0x00, 0xFF);
+const QColor kRed(0xFF, 0x00, 0x00);
 
 // Paints the window's drawing surface.
 class Surface : public QWidget
@@ -40,16 +40,16 @@ private:
 Form1::Form1(QWidget *parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                               | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      m_police(policeSansSerif(9.75, true)), m_couleur(kBleu)
+      m_font(sansSerifFont(9.75, true)), m_colour(kBlue)
 {
     installAccessibility();
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Ombrelune - Accueil"));
-    setWindowIcon(icone(QStringLiteral(":/images/accueil16.png"), QStringLiteral(":/images/accueil.png")));
+    setWindowIcon(loadIcon(QStringLiteral(":/images/accueil16.png"), QStringLiteral(":/images/accueil.png")));
     // Drawn without smoothing, every letter is exactly blue or exactly red.
-    m_police.setStyleStrategy(QFont::NoAntialias);
+    m_font.setStyleStrategy(QFont::NoAntialias);
 
-    m_surface = new Surface(m_dessin, this);
+    m_surface = new Surface(m_drawing, this);
     m_surface->setObjectName(QStringLiteral("surface"));
     m_surface->setFixedSize(twips(5175), twips(3990));
     setCentralWidget(m_surface);
@@ -68,8 +68,8 @@ Form1::Form1(QWidget *parent)
     const Item items[] = {
         {"mnMiseAJour", "&Mise à Jour", [](Form1 *f) { f->mnMiseAJour_Click(); }},
         {"MnIcone", "&Réduire", [](Form1 *f) { f->MnIcone_Click(); }},
-        {"mnAide", "&Aide", [](Form1 *f) { commandeAide(f); }},
-        {"MnApropos", "A &Propos", [](Form1 *) { commandeAPropos(); }},
+        {"mnAide", "&Aide", [](Form1 *f) { openHelp(f); }},
+        {"MnApropos", "A &Propos", [](Form1 *) { showAbout(); }},
         {"mnQuitter", "&Quitter", [](Form1 *) { Windows::end(); }},
     };
     for (const Item &item : items) {
@@ -80,10 +80,10 @@ Form1::Form1(QWidget *parent)
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-QRectF Form1::bandeLigne(int n) const
+QRectF Form1::lineBand(int n) const
 {
-    const int hauteur = QFontMetrics(m_police, &m_dessin).height();
-    return {0, twipsF(1000) + (n - 1) * hauteur, qreal(m_surface->width()), qreal(hauteur)};
+    const int lineHeight = QFontMetrics(m_font, &m_drawing).height();
+    return {0, twipsF(1000) + (n - 1) * lineHeight, qreal(m_surface->width()), qreal(lineHeight)};
 }
 
 void Form1::load()
@@ -91,34 +91,34 @@ void Form1::load()
     Windows::loadForm2();  // reads today's texts when the update window is not loaded
 
     const qreal ratio = devicePixelRatioF();
-    m_dessin = QImage(m_surface->size() * ratio, QImage::Format_RGB32);
-    m_dessin.setDevicePixelRatio(ratio);
+    m_drawing = QImage(m_surface->size() * ratio, QImage::Format_RGB32);
+    m_drawing.setDevicePixelRatio(ratio);
     {
-        QPainter p(&m_dessin);
+        QPainter p(&m_drawing);
         p.drawImage(0, 0, QImage(QStringLiteral(":/images/fond.png")));
     }
 
     using namespace Module1;
     m_printed.clear();
     m_position = {twipsF(140), twipsF(1000)};
-    imprimer(QStringLiteral("Bonjour ! Nous sommes le") + JourTexte);
-    imprimer(QString());
+    printText(QStringLiteral("Bonjour ! Nous sommes le") + JourTexte);
+    printText(QString());
     const struct
     {
-        const char *titre;
+        const char *title;
         const QString &ev1, &ev2;
-        QColor couleur;
-    } groupes[] = {{"Hier : ", HierEv1, HierEv2, kBleu},
-                   {"Ce jour :", JourEv1, JourEv2, kRouge},
-                   {"Demain :", DemainEv1, DemainEv2, kBleu}};
-    for (const auto &g : groupes) {
-        m_couleur = g.couleur;
+        QColor colour;
+    } groups[] = {{"Hier : ", HierEv1, HierEv2, kBlue},
+                  {"Ce jour :", JourEv1, JourEv2, kRed},
+                  {"Demain :", DemainEv1, DemainEv2, kBlue}};
+    for (const auto &g : groups) {
+        m_colour = g.colour;
         m_position.setX(twipsF(200));
-        imprimer(QString::fromUtf8(g.titre));
+        printText(QString::fromUtf8(g.title));
         m_position.setX(twipsF(1050));
-        imprimer(g.ev1);
+        printText(g.ev1);
         m_position.setX(twipsF(1050));
-        imprimer(g.ev2);
+        printText(g.ev2);
     }
     m_surface->update();
 }
@@ -127,16 +127,16 @@ void Form1::load()
 // picture, each of its lines under the last at the same left edge; the
 // position then moves to the start of the next line. Nothing wraps: what
 // passes the right edge is cut off.
-void Form1::imprimer(const QString &texte)
+void Form1::printText(const QString &text)
 {
-    m_printed << texte;
-    const QFontMetrics fm(m_police, &m_dessin);
-    const QStringList lines = textLines(texte);
+    m_printed << text;
+    const QFontMetrics fm(m_font, &m_drawing);
+    const QStringList lines = textLines(text);
     for (qsizetype i = 0; i < lines.size(); ++i) {
         if (!lines[i].isEmpty()) {
-            QPainter p(&m_dessin);
-            p.setFont(m_police);
-            p.setPen(m_couleur);
+            QPainter p(&m_drawing);
+            p.setFont(m_font);
+            p.setPen(m_colour);
             p.drawText(m_position + QPointF(0, fm.ascent()), lines[i]);
         }
         m_position.setY(m_position.y() + fm.height());

@@ -21,26 +21,26 @@ public:
     // Makes sure the update window has read today's texts, then draws.
     void load();
     // What the load drew, as the window shows it.
-    const QImage &dessin() const { return m_dessin; }
+    const QImage &drawing() const { return m_drawing; }
     // What the load printed, one line per print, for screen readers.
     QString printedText() const { return m_printed.join(QLatin1Char('\n')); }
     // The band of the surface that greeting line `n` (1 to 11) occupies.
-    QRectF bandeLigne(int n) const;
+    QRectF lineBand(int n) const;
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void imprimer(const QString &texte);
+    void printText(const QString &text);
     void mnMiseAJour_Click();
     void MnIcone_Click();
 
     QWidget *m_surface;
     QLabel *Image1;
-    QImage m_dessin;
-    QFont m_police;
-    QColor m_couleur;
+    QImage m_drawing;
+    QFont m_font;
+    QColor m_colour;
     QPointF m_position;
     QStringList m_printed;
 };

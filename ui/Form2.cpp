@@ -50,7 +50,7 @@ Form2::Form2(QWidget *parent)
     installAccessibility();
     // The window's font before its controls: they are made and measured in
     // it once, never first in the default font.
-    setFont(policeSansSerif(8.25));
+    setFont(sansSerifFont(8.25));
     TabStrip1 = new TabStrip(this);
     DataGrid1Caption = new QLabel(QStringLiteral("Ombrelune"), this);
     DataGrid1 = new DataGrid(this);
@@ -59,12 +59,12 @@ Form2::Form2(QWidget *parent)
 
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Mise à jour de l'Ombrelune - Valdric V 2.0"));
-    setWindowIcon(icone(QStringLiteral(":/images/miseajour16.png"), QStringLiteral(":/images/miseajour.png")));
+    setWindowIcon(loadIcon(QStringLiteral(":/images/miseajour16.png"), QStringLiteral(":/images/miseajour.png")));
     setFixedSize(twips(6420), twips(3705));
 
     for (int i = 1; i <= 6; ++i)
-        ImageList1 << icone(QStringLiteral(":/images/image%1.png").arg(i),
-                            QStringLiteral(":/images/image%1_32.png").arg(i), true);
+        ImageList1 << loadIcon(QStringLiteral(":/images/image%1.png").arg(i),
+                               QStringLiteral(":/images/image%1_32.png").arg(i), true);
     buildTabs();
     buildGrid();
     addGridCommands(this, DataGrid1);
@@ -74,16 +74,16 @@ Form2::Form2(QWidget *parent)
     Label1->setTextFormat(Qt::PlainText);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     Label1->setAutoFillBackground(true);
-    QPalette rose = Label1->palette();
-    rose.setColor(QPalette::Window, QColor(0xFF, 0xC0, 0xC0));
-    rose.setColor(QPalette::WindowText, Qt::black);
-    Label1->setPalette(rose);
+    QPalette pink = Label1->palette();
+    pink.setColor(QPalette::Window, QColor(0xFF, 0xC0, 0xC0));
+    pink.setColor(QPalette::WindowText, Qt::black);
+    Label1->setPalette(pink);
     Label1->setGeometry(0, twips(3400), twips(5895), twips(300));
 
     Adodc1->setObjectName(QStringLiteral("Adodc1"));
     connect(Adodc1, &RecordSource::currentRowChanged, this, &Form2::Adodc1_MoveComplete);
     connect(Adodc1, &RecordSource::writeFailed, this, [](const OmboError &e) {
-        platform().messageBox(e.messageComplet(), QString(), Style::OkOnly);
+        platform().messageBox(e.fullMessage(), QString(), Style::OkOnly);
     });
 
     setTabOrder(DataGrid1, Label1);
@@ -246,7 +246,7 @@ void Form2::load()
         Label1->resize(frameGeometry().width() - twips(50), Label1->height());
         extraireTroisJours(*Adodc1, platform().programFolder());
     } catch (const OmboError &e) {
-        signalerEchecChargement(e);
+        reportLoadFailure(e);
     }
 }
 
@@ -286,11 +286,11 @@ void Form2::Adodc1_MoveComplete()
 {
     syncGrid();
     try {
-        const QString nom = NomDuJour(Adodc1->fieldValue(QStringLiteral("Date")));
-        Label1->setText(QStringLiteral("   ") + nom + QStringLiteral("  ")
+        const QString dayName = NomDuJour(Adodc1->fieldValue(QStringLiteral("Date")));
+        Label1->setText(QStringLiteral("   ") + dayName + QStringLiteral("  ")
                         + Adodc1->fieldValue(QStringLiteral("Date")).toString());
     } catch (const OmboError &e) {
-        platform().messageBox(e.messageComplet(), QString(), Style::OkOnly);
+        platform().messageBox(e.fullMessage(), QString(), Style::OkOnly);
     }
 }
 
@@ -303,10 +303,10 @@ void Form2::TabStrip1_Click()
             Windows::showForm1();
             break;
         case 2:
-            commandeAide(this);
+            openHelp(this);
             break;
         case 3:
-            commandeAPropos();
+            showAbout();
             break;
         case 4:
             DataGrid1->commitOpenEditor();  // the open cell's text is written like any other
@@ -321,7 +321,7 @@ void Form2::TabStrip1_Click()
             break;
         }
     } catch (const OmboError &e) {
-        platform().messageBox(e.messageNumero(), QString(), Style::OkOnly);
+        platform().messageBox(e.numberText(), QString(), Style::OkOnly);
     }
 }
 

@@ -4,7 +4,7 @@
 #include "core/OmboError.h"
 #include "core/Platform.h"
 
-void commandeAide(QWidget *owner)
+void openHelp(QWidget *owner)
 {
     try {
         const int result = platform().openWithViewer(owner, QStringLiteral("ombo.chm"), Module1::Chemin);
@@ -17,11 +17,11 @@ void commandeAide(QWidget *owner)
                 QStringLiteral("Fichier d'Aide absent ou non associé."), Style::ExclamationRetry);
         }
     } catch (const OmboError &e) {
-        platform().messageBox(e.messageNumero(), QString(), Style::OkOnly);
+        platform().messageBox(e.numberText(), QString(), Style::OkOnly);
     }
 }
 
-void commandeAPropos()
+void showAbout()
 {
     platform().beep();
     platform().messageBox(QStringLiteral("Ombrelune, par Valdric\r\nV 2.0 - 11/2003"),

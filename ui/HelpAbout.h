@@ -4,7 +4,7 @@ class QWidget;
 
 // Opens the help file "ombo.chm" of the program's folder with the desktop's
 // viewer, or warns when it is missing. `owner` is the window that asked.
-void commandeAide(QWidget *owner);
+void openHelp(QWidget *owner);
 
 // The about box: the program, its author and its version.
-void commandeAPropos();
+void showAbout();

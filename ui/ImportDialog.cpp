@@ -99,7 +99,7 @@ void ImportDialog::accept()
         QDialog::reject();
         return;
     }
-    const QList<ImportFailure> failures = applyImport(*m_source->model(), m_changes, m_source->fichier());
+    const QList<ImportFailure> failures = applyImport(*m_source->model(), m_changes, m_source->filePath());
     QDialog::accept();
     int written = 0;
     for (const ImportChange &c : m_changes) {
@@ -112,6 +112,6 @@ void ImportDialog::accept()
                          .arg(written)
                          .arg(QFileInfo(m_file).fileName());
     for (const ImportFailure &f : failures)
-        report += QStringLiteral("\n%1 : ").arg(f.key) + f.error.messageComplet();
+        report += QStringLiteral("\n%1 : ").arg(f.key) + f.error.fullMessage();
     platform().messageBox(report, QString(), Style::OkOnly);
 }

@@ -2,20 +2,20 @@
 
 #include <QGuiApplication>
 
-QFont policeSansSerif(qreal points, bool gras)
+QFont sansSerifFont(qreal points, bool bold)
 {
     QFont f;
     f.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
     f.setStyleHint(QFont::SansSerif);
     f.setPointSizeF(points);
-    f.setBold(gras);
+    f.setBold(bold);
     return f;
 }
 
-QIcon icone(const QString &fichier16, const QString &fichier32, bool petitSeulement)
+QIcon loadIcon(const QString &file16, const QString &file32, bool smallOnly)
 {
-    QIcon icon(fichier16);
-    if (!petitSeulement || qApp->devicePixelRatio() > 1.0)
-        icon.addFile(fichier32);
+    QIcon icon(file16);
+    if (!smallOnly || qApp->devicePixelRatio() > 1.0)
+        icon.addFile(file32);
     return icon;
 }

@@ -210,7 +210,7 @@ void SearchWindow::goTo(int row)
     try {
         m_source->setAbsolutePosition(row + 1);
     } catch (const OmboError &e) {
-        platform().messageBox(e.messageComplet(), QString(), Style::OkOnly);
+        platform().messageBox(e.fullMessage(), QString(), Style::OkOnly);
     }
     const int result = int(resultRows().indexOf(row));
     if (result >= 0)
