@@ -45,6 +45,8 @@ class TestCommandLine : public QObject
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             env.remove(QString::fromLatin1(name));
+        // In a sanitized build, faketime's library is loaded before ASan's.
+        env.insert(u"ASAN_OPTIONS"_s, env.value(u"ASAN_OPTIONS"_s) + u":verify_asan_link_order=0"_s);
         return run("faketime", QStringList{u"-m"_s, day.toString(Qt::ISODate) + u" 12:00:00"_s, file("ombo")} + args, env);
     }
 
@@ -134,21 +136,19 @@ private slots:
         QVERIFY(shown(u"20260106"_s).contains(u"\t/\u2060* pas un commentaire *\u2060/ // ni ça"_s));
     }
 
-    // The booklet: every month, every day key and every text found by
-    // pdftotext (texts in scripts the PDF's fonts lack aside); the text
-    // longer than a page goes on over the next ones, no line lost.
+    // The booklet: every day key and every text found by pdftotext (texts
+    // in scripts the PDF's fonts lack aside); the text longer than a page
+    // goes on over the next ones, no line lost.
     void bookletText()
     {
         const QVector<TestRow> days = oddAlmanac();
         QVERIFY(writeAlmanac(file("ombo.mdb"), days));
         QCOMPARE(ombo({u"--exporter"_s, u"a.pdf"_s}).code, 0);
         const QString text = withoutSpaces(run("pdftotext", {u"-raw"_s, file("a.pdf"), u"-"_s}).out);
-        for (const QString &month : {u"Janvier"_s, u"Février"_s, u"Août"_s, u"Décembre"_s})
-            QVERIFY2(text.contains(month), qPrintable(month));
         QVERIFY(text.contains(u"29/02(annéesbissextiles)bissextile"_s));
         for (const DayRow &row : dayRows(days)) {
             QVERIFY2(text.contains(row.key), qPrintable(row.key));
-            for (const QString s : {row.text1.toString(), row.text2.toString()})
+            for (const QString &s : {row.text1.toString(), row.text2.toString()})
                 if (s.size() < 1000 && std::none_of(s.begin(), s.end(), [](QChar c) { return c.unicode() >= 0x3000; }))
                     QVERIFY2(text.contains(withoutSpaces(s)), qPrintable(row.key + u' ' + s));
         }
