@@ -1,18 +1,17 @@
 #!/usr/bin/python3
 # Reads an exported iCalendar file with an independent parser (Debian's
-# python3-icalendar) and checks that every expected text falls on its day in
-# YEAR and YEAR + 1, and that the file's lines are folded and ended as
-# RFC 5545 says.
-#   check_ics.py FILE.ics EXPECTED.json YEAR
-# EXPECTED.json: [[month, day, text], ...]
+# python3-icalendar) and checks that every non-empty text of the almanac it
+# was exported from falls on its day in YEAR and YEAR + 1, and that the
+# file's lines are folded and ended as RFC 5545 says.
+#   check_ics.py FILE.ics ALMANAC.mdb YEAR
 import datetime
-import json
+import sqlite3
 import sys
 
 from dateutil.rrule import rrulestr
 from icalendar import Calendar
 
-path, expected_path, year = sys.argv[1], sys.argv[2], int(sys.argv[3])
+path, almanac, year = sys.argv[1], sys.argv[2], int(sys.argv[3])
 raw = open(path, 'rb').read()
 lines = raw.split(b'\r\n')
 assert lines[-1] == b'', 'the file does not end with CRLF'
@@ -36,10 +35,13 @@ for event in cal.walk('VEVENT'):
 
 problems = []
 wanted = 0
-for month, day, text in json.load(open(expected_path, encoding='utf-8')):
+expected = []
+for key, *texts in sqlite3.connect(almanac).execute('SELECT Date, Evenement1, Evenement2 FROM Evenements'):
+    day, month = int(key[:2]), int(key[3:5])
     # python3-icalendar 4.0.3 unescapes "\\n" (a backslash, then n) as a
     # line end: expect what it reads.
-    text = text.replace('\\n', '\n')
+    expected += [(month, day, t.replace('\r\n', '\n').replace('\\n', '\n')) for t in texts if t]
+for month, day, text in expected:
     for y in (year, year + 1):
         try:
             datetime.date(y, month, day)

@@ -3,8 +3,8 @@
 #include "AlmanacFixture.h"
 #include "FakePlatform.h"
 #include "app/DesktopPlatform.h"
-#include "core/Module1.h"
 #include "app/NotifierMode.h"
+#include "core/Module1.h"
 #include "ui/LoginGreeting.h"
 
 #include <QJsonArray>
@@ -14,9 +14,18 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
-const QString kWeekdays[] = {"Lundi", "Mardi", "Mercredi", "Jeudi", "Vendredi", "Samedi", "Dimanche"};
-const QString kMarkup = QStringLiteral("<i>fête</i> & co");
+// The recording desktop, its notifications sent on the session bus.
+struct BusPlatform : FakePlatform
+{
+    NoticeAnswer notify(const QString &summary, const QString &body) override
+    {
+        events << u"notify"_s;
+        return Platform::notify(summary, body);
+    }
+};
 }  // namespace
 
 class TestNotifier : public QObject
@@ -24,33 +33,25 @@ class TestNotifier : public QObject
     Q_OBJECT
 
     QTemporaryDir m_dir;
-    QProcess m_bus, m_service;
-    QString m_address;
-    QVector<TestRow> m_lines;
-    int m_today = -1;  // today's row in the almanac
+    QProcess m_bus, m_service;  // killed with the test
+    QString program() const { return m_dir.filePath(u"prog/ombo"_s); }
 
-    QString folder() const { return m_dir.filePath(QStringLiteral("prog")); }
-
-    // Starts the stand-in service; it answers each notification with `answer`.
+    // The stand-in service answers each notification with `answer`.
     bool startService(const QString &answer, const QStringList &caps)
     {
-        m_service.setProgram(QStringLiteral(FAKE_NOTIFICATIONS));
-        m_service.setArguments(QStringList{answer} + caps);
-        m_service.start();
-        return m_service.waitForReadyRead(10000) && m_service.readLine().trimmed() == "ready";
+        m_service.start(QStringLiteral(FAKE_NOTIFICATIONS), QStringList{answer} + caps);
+        return m_service.waitForReadyRead(10000) && m_service.readLine() == "ready\n";
     }
-    void stopService()
-    {
-        m_service.kill();
-        m_service.waitForFinished();
-    }
-    QList<QJsonObject> notifyCalls()
+    // Stops it; the Notify calls it received.
+    QList<QJsonObject> stopService()
     {
         QList<QJsonObject> calls;
-        m_service.waitForReadyRead(2000);  // what the service wrote meanwhile
+        m_service.waitForReadyRead(2000);
         for (const QByteArray &line : m_service.readAllStandardOutput().split('\n'))
-            if (!line.trimmed().isEmpty())
+            if (!line.isEmpty())
                 calls << QJsonDocument::fromJson(line).object();
+        m_service.kill();
+        m_service.waitForFinished();
         return calls;
     }
 
@@ -58,87 +59,64 @@ private slots:
     void initTestCase()
     {
         // A bus of our own that activates nothing: no real service can answer.
-        const QString config = m_dir.filePath(QStringLiteral("bus.conf"));
+        const QString config = m_dir.filePath(u"bus.conf"_s);
         QVERIFY(writeFile(config, QStringLiteral(
             "<busconfig><type>session</type><listen>unix:dir=%1</listen>"
             "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
             "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>").arg(m_dir.path()).toUtf8()));
-        m_bus.start(QStringLiteral("dbus-daemon"), {"--config-file=" + config, "--print-address=1", "--nofork"});
+        m_bus.start(u"dbus-daemon"_s, {"--config-file=" + config, "--print-address=1", "--nofork"});
         QVERIFY2(m_bus.waitForReadyRead(10000), "dbus-daemon did not start");
-        m_address = QString::fromUtf8(m_bus.readLine().trimmed());
-        qputenv("DBUS_SESSION_BUS_ADDRESS", m_address.toUtf8());
+        qputenv("DBUS_SESSION_BUS_ADDRESS", m_bus.readLine().trimmed());
 
-        // The program and an almanac of its own, today's first text with markup.
-        QVERIFY(QDir().mkpath(folder()));
-        QVERIFY(QFile::copy(QStringLiteral(OMBO_PROGRAM), folder() + QStringLiteral("/ombo")));
-        QFile::setPermissions(folder() + QStringLiteral("/ombo"), QFile::ReadOwner | QFile::ExeOwner);
-        m_lines = fullYear();
-        const QString key = QDate::currentDate().toString(QStringLiteral("dd/MM"));
-        for (int i = 0; i < m_lines.size(); ++i)
-            if (m_lines[i].date.toString() == key)
-                m_today = i;
-        m_lines[m_today].ev1 = kMarkup;
-        QVERIFY(writeAlmanac(folder() + QStringLiteral("/ombo.mdb"), m_lines));
-    }
-    void cleanupTestCase()
-    {
-        stopService();
-        m_bus.kill();
-        m_bus.waitForFinished();
+        // The program and an almanac of its own: 05/01's first text has
+        // markup, its second is empty.
+        QVERIFY(QDir().mkpath(m_dir.filePath(u"prog"_s)));
+        QVERIFY(QFile::copy(QStringLiteral(OMBO_PROGRAM), program()));
+        QVector<TestRow> days = fullYear();
+        days[4] = {"05/01", u"<i>fête</i> & co"_s, ""};
+        QVERIFY(writeAlmanac(m_dir.filePath(u"prog/ombo.mdb"_s), days));
     }
 
     void notifierProcess_data()
     {
-        QTest::addColumn<QString>("service");  // "markup", "plain", "none" or "no bus"
-        QTest::newRow("service reading markup") << "markup";
-        QTest::newRow("service showing plain text") << "plain";
-        QTest::newRow("no service") << "none";
-        QTest::newRow("no session bus") << "no bus";
+        QTest::addColumn<QString>("service");  // "markup", "plain" or "none"
+        QTest::addColumn<QString>("body");  // the notification's text; empty: none
+        QTest::newRow("service reading markup")
+            << "markup" << "Ce jour :\n&lt;i&gt;fête&lt;/i&gt; &amp; co\nDemain :\nA 06/01\nB 06/01";
+        QTest::newRow("service showing plain text") << "plain" << "Ce jour :\n<i>fête</i> & co\nDemain :\nA 06/01\nB 06/01";
+        QTest::newRow("no service") << "none" << "";
     }
+    // The real program on 05/01/2004 (faketime), with no window system.
     void notifierProcess()
     {
         QFETCH(QString, service);
-        if (service == QLatin1String("markup") || service == QLatin1String("plain")) {
-            QStringList caps{QStringLiteral("actions")};
-            if (service == QLatin1String("markup"))
-                caps << QStringLiteral("body-markup");
-            QVERIFY(startService(QStringLiteral("close"), caps));
-        }
+        QFETCH(QString, body);
+        if (!body.isEmpty())
+            QVERIFY(startService(u"close"_s, {u"actions"_s, service == "markup"_L1 ? u"body-markup"_s : u"body"_s}));
         QProcess ombo;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.remove(QStringLiteral("DISPLAY"));  // needs no window system
-        if (service == QLatin1String("no bus"))
-            env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), "unix:path=" + m_dir.filePath("nobus"));
+        env.remove(u"DISPLAY"_s);
         ombo.setProcessEnvironment(env);
-        ombo.start(folder() + QStringLiteral("/ombo"), {QStringLiteral("--notifier")});
+        ombo.start(u"/usr/bin/faketime"_s, {u"-m"_s, u"2004-01-05 12:00:00"_s, program(), u"--notifier"_s});
         QVERIFY(ombo.waitForFinished(20000));
         QCOMPARE(ombo.exitStatus(), QProcess::NormalExit);
         QCOMPARE(ombo.exitCode(), 0);
         const QString err = QString::fromUtf8(ombo.readAllStandardError());
-
-        if (service == QLatin1String("none") || service == QLatin1String("no bus")) {
-            QVERIFY2(err.contains(QStringLiteral("aucun service de notifications")), qPrintable(err));
+        QCOMPARE(err.contains(u"aucun service de notifications"_s), body.isEmpty());
+        if (body.isEmpty())
             return;
-        }
-        const QList<QJsonObject> calls = notifyCalls();
-        stopService();
+        const QList<QJsonObject> calls = stopService();
         QCOMPARE(calls.size(), 1);
-        const QDate today = QDate::currentDate();
-        QCOMPARE(calls[0]["summary"].toString(), QStringLiteral("Ombrelune — ") + kWeekdays[today.dayOfWeek() - 1]
-                                                     + QLatin1Char(' ') + today.toString(QStringLiteral("dd/MM")));
-        const QString ev1 = service == QLatin1String("markup") ? kMarkup.toHtmlEscaped() : kMarkup;
-        QString expected = QStringLiteral("Ce jour :\n") + ev1 + QLatin1Char('\n')
-                           + m_lines[m_today].ev2.toString() + QStringLiteral("\nDemain :");
-        if (m_today + 1 < m_lines.size())  // no row after the year's last
-            expected += QLatin1Char('\n') + m_lines[m_today + 1].ev1.toString() + QLatin1Char('\n')
-                        + m_lines[m_today + 1].ev2.toString();
-        QCOMPARE(calls[0]["body"].toString(), expected);
-        QCOMPARE(calls[0]["icon"].toString(), QStringLiteral("fr.valdric.Ombrelune"));
-        QCOMPARE(calls[0]["actions"].toArray().at(1).toString(), QStringLiteral("Ouvrir"));
+        QCOMPARE(calls[0]["summary"].toString(), u"Ombrelune — Lundi 05/01"_s);
+        QCOMPARE(calls[0]["body"].toString(), body);
+        QCOMPARE(calls[0]["actions"].toArray(), (QJsonArray{"ouvrir", "Ouvrir"}));
     }
 
-    void desktopHearsTheAnswer_data()
+    // "Ouvrir" clicked in the notification opens the greeting window (its
+    // closing is tried by the process above).
+    void ouvrirOpensTheGreeting()
     {
+<<<<<<< HEAD
         QTest::addColumn<QString>("answer");
         QTest::addColumn<int>("expected");
         QTest::newRow("Ouvrir") << "open" << int(NoticeAnswer::Open);
@@ -173,34 +151,32 @@ private slots:
         desktop.date = QDate(2004, 1, 5);
         desktop.answer = NoticeAnswer(answer);
         Module1::reset();
+=======
+        QVERIFY(startService(u"open"_s, {u"actions"_s}));
+        BusPlatform desktop;
+        desktop.folder = m_dir.filePath(u"prog"_s);
+        Module1::effacer();
+>>>>>>> trimB
         QCOMPARE(notifyToday(), 0);
-        QCOMPARE(desktop.events, events);
-        if (!desktop.starts.isEmpty())
-            QCOMPARE(desktop.starts, QList<QStringList>{{QStringLiteral("--accueil")}});
+        stopService();
+        QCOMPARE(desktop.events, (QStringList{"notify", "start"}));
+        QCOMPARE(desktop.starts, QList<QStringList>{{u"--accueil"_s}});
     }
 
+    // The autostart entry, its Exec quoted, checked by desktop-file-validate.
     void loginEntryWrittenAndRemoved()
     {
-        qputenv("XDG_CONFIG_HOME", m_dir.filePath(QStringLiteral("config")).toUtf8());
-        const QString path = m_dir.filePath(QStringLiteral("config/autostart/fr.valdric.Ombrelune.desktop"));
-        QCOMPARE(Platform::loginEntryPath(), path);
+        qputenv("XDG_CONFIG_HOME", m_dir.filePath(u"config"_s).toUtf8());
+        const QString path = m_dir.filePath(u"config/autostart/fr.valdric.Ombrelune.desktop"_s);
         DesktopPlatform desktop;
-        QVERIFY(!desktop.loginEntryExists());
-        const QByteArray entry = loginEntry(QStringLiteral("/opt/mes programmes/\"o$mbo"));
+        const QByteArray entry = loginEntry(u"/opt/mes programmes/\"o$mbo"_s);
         QVERIFY(entry.contains("Exec=\"/opt/mes programmes/\\\\\"o\\\\$mbo\" --notifier"));
-        QVERIFY(desktop.setLoginEntry(entry));
-        QVERIFY(desktop.loginEntryExists());
+        QVERIFY(!desktop.loginEntryExists() && desktop.setLoginEntry(entry) && desktop.loginEntryExists());
         QCOMPARE(readFile(path), entry);
-        const QString validate = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
-        if (!validate.isEmpty()) {
-            QProcess check;
-            check.start(validate, {path});
-            QVERIFY(check.waitForFinished());
-            QVERIFY2(check.exitCode() == 0, check.readAllStandardOutput().constData());
-        }
-        QVERIFY(desktop.setLoginEntry({}));
-        QVERIFY(!QFile::exists(path));
-        QVERIFY(!desktop.loginEntryExists());
+        QProcess check;
+        check.start(u"desktop-file-validate"_s, {path});
+        QVERIFY(check.waitForFinished() && check.exitCode() == 0);
+        QVERIFY(desktop.setLoginEntry({}) && !QFile::exists(path));
     }
 };
 

@@ -16,7 +16,7 @@ build=${OMBO_BUILD_DIR:-$here/build}
 # What the build needs, then what each mode needs on top.
 build_pkgs=(cmake g++ ninja-build qt6-base-dev libqt6sql6-sqlite fonts-liberation2 fp-utils-3.2.2)
 run_pkgs=(xchm xdg-utils)
-test_pkgs=(sqlite3 desktop-file-utils appstream xvfb xauth dbus-daemon python3-icalendar calendar poppler-utils)
+test_pkgs=(sqlite3 faketime desktop-file-utils appstream xvfb xauth dbus-daemon python3-icalendar calendar poppler-utils)
 
 pkgs=("${build_pkgs[@]}")
 if [ "$mode" = run ]; then pkgs+=("${run_pkgs[@]}"); else pkgs+=("${test_pkgs[@]}"); fi

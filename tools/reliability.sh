@@ -14,7 +14,7 @@ jobs=$(nproc)
 fuzz_seconds=${OMBO_FUZZ_SECONDS:-20}
 
 pkgs=(cmake g++ ninja-build qt6-base-dev libqt6sql6-sqlite clang clang-tidy libclang-rt-14-dev sqlite3 util-linux
-  python3-icalendar calendar poppler-utils)
+  python3-icalendar calendar poppler-utils faketime)
 tools/install-missing.sh "${pkgs[@]}"
 
 step() { echo; echo "=== $* ($(date +%T))"; }
