@@ -36,7 +36,7 @@ private slots:
         QFile::remove(base());
         Module1::reset();
 =======
-        Module1::effacer();
+        Module1::reset();
 >>>>>>> trimB
         m_desktop = new FakePlatform;
         m_desktop->folder = m_dir.path();

@@ -155,7 +155,7 @@ private slots:
         QVERIFY(startService(u"open"_s, {u"actions"_s}));
         BusPlatform desktop;
         desktop.folder = m_dir.filePath(u"prog"_s);
-        Module1::effacer();
+        Module1::reset();
 >>>>>>> trimB
         QCOMPARE(notifyToday(), 0);
         stopService();
