@@ -53,59 +53,6 @@ class TestCommandLine : public QObject
 private slots:
     void initTestCase()
     {
-<<<<<<< HEAD
-        const QString program = m_dir.filePath(QStringLiteral("ombo"));
-        QVERIFY(QFile::copy(QStringLiteral(OMBO_PROGRAM), program));
-        QVERIFY(QFile::copy(QStringLiteral(OMBO_MODULE), m_dir.filePath(QStringLiteral("ombo-fenetres.so"))));
-    }
-    void init()
-    {
-        QFile::remove(base());
-        Module1::reset();
-    }
-
-    void greeting_data()
-    {
-        QTest::addColumn<QDate>("today");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("New Year: no yesterday; control characters made harmless")
-            << QDate(2005, 1, 1)
-            << "Bonjour ! Nous sommes le Samedi 01/01/2005\n\nHier : \n    \n    \nCe jour :\n    A 01/01\n"
-               "    B 01/01\nDemain :\n    deux lignes \uFFFD[31m\n    B 02/01\n";
-        QTest::newRow("New Year's Eve: no tomorrow")
-            << QDate(2005, 12, 31)
-            << "Bonjour ! Nous sommes le Samedi 31/12/2005\n\nHier : \n    A 30/12\n    B 30/12\nCe jour :\n"
-               "    A 31/12\n    B 31/12\nDemain :\n    \n    \n";
-    }
-    void greeting()
-    {
-        QFETCH(QDate, today);
-        QFETCH(QString, expected);
-        QVector<TestRow> days = fullYear();
-        days[1].ev1 = QStringLiteral("deux\nlignes \x1b[31m");
-        QVERIFY(writeAlmanac(base(), days));
-        FakePlatform desktop;
-        desktop.date = today;
-        QString out, err;
-        QTextStream o(&out), e(&err);
-        QCOMPARE(printGreeting(m_dir.path(), o, e), 0);
-        QCOMPARE(out, expected);
-        QVERIFY(err.isEmpty());
-    }
-
-    // No display, no QApplication: the greeting works over ssh.
-    void greetingProcessWithoutDisplay()
-    {
-        QVERIFY(writeAlmanac(base(), fullYear()));
-        const Run r = ombo({QStringLiteral("--aujourdhui")});
-        QCOMPARE(r.code, 0);
-        const QStringList lines = r.out.split(QLatin1Char('\n'));
-        QCOMPARE(lines.size(), 12);  // eleven lines, each ended
-        QVERIFY(lines[0].startsWith(QStringLiteral("Bonjour ! Nous sommes le ")));
-        QCOMPARE(lines[5], QStringLiteral("Ce jour :"));
-        QCOMPARE(lines[6], QStringLiteral("    A ") + QDate::currentDate().toString(QStringLiteral("dd/MM")));
-        QCOMPARE(r.err, QString());
-=======
         for (const char *needed : {"faketime", "python3", "calendar", "pdftotext"})
             QVERIFY2(QFile::exists(u"/usr/bin/"_s + QLatin1String(needed)), needed);
         QVERIFY(QFile::copy(QStringLiteral(OMBO_PROGRAM), file("ombo")));
@@ -113,7 +60,6 @@ private slots:
         QVERIFY(writeFile(file("in.csv"), "Date,Evenement1\n05/01,neuf\n"));
         QVERIFY(writeFile(file("bad.csv"), "Date,Evenement1\n05/01,neuf\n06/01,\"jamais fermé\n"));
         QDir::setCurrent(m_dir.path());
->>>>>>> trimB
     }
     void init() { QFile::remove(file("ombo.mdb")); }
 

@@ -32,12 +32,7 @@ private slots:
     // The update window on an almanac where 11/01 and 28/10 hold a saint.
     void init()
     {
-<<<<<<< HEAD
-        QFile::remove(base());
         Module1::reset();
-=======
-        Module1::reset();
->>>>>>> trimB
         m_desktop = new FakePlatform;
         m_desktop->folder = m_dir.path();
         QVector<TestRow> days = fullYear();

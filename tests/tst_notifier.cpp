@@ -116,47 +116,10 @@ private slots:
     // closing is tried by the process above).
     void ouvrirOpensTheGreeting()
     {
-<<<<<<< HEAD
-        QTest::addColumn<QString>("answer");
-        QTest::addColumn<int>("expected");
-        QTest::newRow("Ouvrir") << "open" << int(NoticeAnswer::Open);
-        QTest::newRow("closed") << "close" << int(NoticeAnswer::Closed);
-    }
-    void desktopHearsTheAnswer()
-    {
-        QFETCH(QString, answer);
-        QFETCH(int, expected);
-        QVERIFY(startService(answer, {QStringLiteral("actions")}));
-        DesktopPlatform desktop;
-        QElapsedTimer waited;
-        waited.start();
-        QCOMPARE(int(desktop.notify(QStringLiteral("titre"), QStringLiteral("texte"))), expected);
-        QVERIFY(waited.elapsed() < 10000);
-        stopService();
-    }
-
-    void ouvrirStartsTheGreeting_data()
-    {
-        QTest::addColumn<int>("answer");
-        QTest::addColumn<QStringList>("events");
-        QTest::newRow("Ouvrir") << int(NoticeAnswer::Open) << QStringList{"notify", "start"};
-        QTest::newRow("closed") << int(NoticeAnswer::Closed) << QStringList{"notify"};
-    }
-    void ouvrirStartsTheGreeting()
-    {
-        QFETCH(int, answer);
-        QFETCH(QStringList, events);
-        FakePlatform desktop;
-        desktop.folder = folder();
-        desktop.date = QDate(2004, 1, 5);
-        desktop.answer = NoticeAnswer(answer);
-        Module1::reset();
-=======
         QVERIFY(startService(u"open"_s, {u"actions"_s}));
         BusPlatform desktop;
         desktop.folder = m_dir.filePath(u"prog"_s);
         Module1::reset();
->>>>>>> trimB
         QCOMPARE(notifyToday(), 0);
         stopService();
         QCOMPARE(desktop.events, (QStringList{"notify", "start"}));
