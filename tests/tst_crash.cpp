@@ -35,14 +35,11 @@ QPair<int, bool> target(int seed, int n)
     return {row, bool(rng() % 2)};
 }
 
-void say(const QByteArray &line)
-{
-    // One write per line: a kill never leaves half a line in the pipe.
-    [[maybe_unused]] const ssize_t n = ::write(STDOUT_FILENO, (line + '\n').constData(), size_t(line.size() + 1));
-}
-
 int writer(const QString &path, int seed)
 {
+    auto say = [](const QByteArray &line) {  // one write per line: a kill never leaves half a line in the pipe
+        [[maybe_unused]] const ssize_t n = ::write(STDOUT_FILENO, (line + '\n').constData(), size_t(line.size() + 1));
+    };
     RecordSource source;
     source.setConnectionString(QStringLiteral("Data Source=") + path);
     source.refresh();
@@ -120,9 +117,9 @@ private slots:
                 db.setDatabaseName(path);
                 QVERIFY(db.open());
                 QSqlQuery q(db);
-                if (q.exec(QStringLiteral("PRAGMA integrity_check")) && q.next())
-                    integrity = q.value(0).toString();
-                if (q.exec(QStringLiteral("SELECT count(*) FROM Historique")) && q.next())
+                for (q.exec(QStringLiteral("PRAGMA integrity_check")); q.next();)
+                    integrity += q.value(0).toString();
+                for (q.exec(QStringLiteral("SELECT count(*) FROM Historique")); q.next();)
                     historyRows = q.value(0).toInt();
                 for (q.exec(QStringLiteral("SELECT id, Evenement1, Evenement2 FROM Evenements")); q.next();)
                     found.insert(q.value(0).toInt(), {q.value(1).toString(), q.value(2).toString()});
