@@ -12,19 +12,9 @@
 #include <thread>
 
 namespace {
-// The shipped file, one entry a line, without the final newline.
-QList<QByteArray> shippedLines()
-{
-    QList<QByteArray> lines = readFile(QStringLiteral(ALMANAC_TSV)).split('\n');
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    return lines;
-}
-
-QByteArray joined(const QList<QByteArray> &lines)
-{
-    return lines.isEmpty() ? QByteArray() : lines.join('\n') + '\n';
-}
+// The shipped file, one entry a line, and back.
+QList<QByteArray> shippedLines() { return readFile(QStringLiteral(ALMANAC_TSV)).chopped(1).split('\n'); }
+QByteArray joined(const QList<QByteArray> &lines) { return lines.join('\n') + '\n'; }
 
 QStringList entries(const QString &dir)
 {
@@ -48,7 +38,6 @@ private slots:
         QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("ombo.mdb")});  // nothing left over
         QVERIFY(QFileInfo(target).permissions().testFlag(QFileDevice::ReadOther));
         const QList<QByteArray> lines = shippedLines();
-        QCOMPARE(lines.size(), 366);
         for (int i = 0; i < 367; ++i) {
             const QList<QByteArray> f = lines.value(i).split('\t');
             const QString key = i < 366 ? QDate(2004, 1, 1).addDays(i).toString(QStringLiteral("dd/MM")) : QString();

@@ -31,8 +31,7 @@ QString text(int seed, int n)
 QPair<int, bool> target(int seed, int n)
 {
     std::mt19937 rng(std::uint32_t(seed * 7919 + n));
-    const int row = int(rng() % 366);
-    return {row, bool(rng() % 2)};
+    return {int(rng() % 366), bool(rng() % 2)};  // drawn in this order
 }
 
 int writer(const QString &path, int seed)

@@ -15,20 +15,11 @@ class TestStore : public QObject
     QTemporaryDir m_dir;
     QString base() const { return m_dir.filePath(QStringLiteral("ombo.mdb")); }
 
-    void open(RecordSource &source)
-    {
-        QVERIFY(writeAlmanac(base(), fullYear()));
-        source.setConnectionString(QStringLiteral("Data Source=") + base());
-        source.refresh();
-    }
-
 private slots:
     void init()
     {
         QFile::remove(base());
-        QFile::remove(m_dir.filePath(QStringLiteral("sauvegardes")));
         QDir(m_dir.filePath(QStringLiteral("sauvegardes"))).removeRecursively();
-        Module1::effacer();
     }
 
     // The load reads yesterday's, today's and tomorrow's texts by today's
@@ -45,13 +36,9 @@ private slots:
                 t << (k ? QStringLiteral("A %1").arg(k) : QStringLiteral("avant")) << (k ? QStringLiteral("B %1").arg(k) : QStringLiteral("avant"));
             return t;
         };
-        const QVector<TestRow> year = fullYear();
-        QVector<TestRow> around = year, prefixed = year, missing = year;
-        around.prepend({"00/00", "Y1", "Y2"});
-        around.append({"32/12", "Z1", "Z2"});
-        prefixed.insert(0, {"05/01x", "P1", "P2"});
-        prefixed.insert(1, {"05/01 ", "P1", "P2"});
-        missing.remove(4);
+        const QVector<TestRow> year = fullYear(), missing = year.mid(0, 4) + year.mid(5);
+        const QVector<TestRow> around = QVector<TestRow>{{"00/00", "Y1", "Y2"}} + year + QVector<TestRow>{{"32/12", "Z1", "Z2"}};
+        const QVector<TestRow> prefixed = QVector<TestRow>{{"05/01x", "P1", "P2"}, {"05/01 ", "P1", "P2"}} + year;
         QTest::newRow("5 January") << QDate(2004, 1, 5) << year << six({"04/01", "05/01", "06/01"}) << "";
         QTest::newRow("keys that begin with today's, before it") << QDate(2004, 1, 5) << prefixed << six({"04/01", "05/01", "06/01"}) << "";
         QTest::newRow("New Year, rows around the year") << QDate(2005, 1, 1) << around << six({nullptr, "01/01", "02/01"}) << "";
@@ -114,7 +101,7 @@ private slots:
         QFETCH(QString, update);
         FakePlatform desktop;
         RecordSource one, two;
-        open(one);
+        QVERIFY(writeAlmanac(base(), fullYear()));
         QVERIFY(runSql(base(), {QStringLiteral("UPDATE Evenements SET %1 WHERE id = 5").arg(update)}));
         for (RecordSource *source : {&one, &two}) {
             source->setConnectionString(QStringLiteral("Data Source=") + base());
@@ -148,7 +135,9 @@ private slots:
     {
         FakePlatform desktop;
         RecordSource source;
-        open(source);
+        QVERIFY(writeAlmanac(base(), fullYear()));
+        source.setConnectionString(QStringLiteral("Data Source=") + base());
+        source.refresh();
         const QDir folder(m_dir.filePath(QStringLiteral("sauvegardes")));
         QVERIFY(!folder.exists());  // opening makes none
         QVERIFY(writeFile(folder.path(), "pas un dossier"));
