@@ -106,7 +106,7 @@ private slots:
     {
         QTest::addColumn<QString>("damage");  // or the statements that make the file
         QTest::addColumn<int>("number");
-        QTest::addColumn<QString>("words");  // part of the description
+        QTest::addColumn<QString>("words");  // found in the description
         QTest::newRow("missing") << "missing" << 14 << "Impossible d'ouvrir";
         QTest::newRow("folder of that name") << "folder" << 14 << "Impossible d'ouvrir";
         QTest::newRow("other table") << "CREATE TABLE Autre (x)" << 1 << "La table « Evenements » est absente";
