@@ -230,24 +230,6 @@ private slots:
             QCOMPARE(readField(base(), 5, "Evenement1").toString(), retry ? typedFor(cause) : QStringLiteral("A 05/01"));
         QVERIFY(!fileMode || readFile(base()) == before);
     }
-
-    // Markup in a key is shown as typed.
-    void markupKeyShownAsTyped()
-    {
-        QVector<TestRow> days = fullYear();
-        days[5].date = QStringLiteral("06<img src=x>01");
-        QVERIFY(writeAlmanac(base(), days));
-        FakePlatform desktop;
-        desktop.folder = folder();
-        Windows::start();
-        QTest::keyClick(Windows::form2()->findChild<QWidget *>(QStringLiteral("DataGrid1")), Qt::Key_Down);
-        auto *label = Windows::form2()->findChild<QLabel *>(QStringLiteral("Label1"));
-        QCOMPARE(label->text(), QStringLiteral("   Mardi  06<img src=x>01"));
-        QCOMPARE(label->textFormat(), Qt::PlainText);
-        QVERIFY(desktop.events.isEmpty());
-        Windows::unloadForm2();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
 };
 
 int main(int argc, char *argv[])
