@@ -27,14 +27,9 @@ public:
     QString folder = QStringLiteral("/nonexistent");
     bool throwOnOpen = false;
     int viewerResult = Viewer::Started;
-
-    NoticeAnswer answer = NoticeAnswer::Closed;
     QByteArray loginEntry;  // the autostart entry as written, empty when none
     bool loginFails = false;
-
-    // What the file dialogs answer, in turn (empty: cancelled), and whether
-    // the print dialog is accepted.
-    QStringList fileAnswers;
+    QStringList fileAnswers;  // what the file dialogs answer, in turn (empty: cancelled)
     bool printAccepted = false;
     QString printFile;  // where an accepted print goes, as PDF
 
@@ -44,22 +39,30 @@ public:
     QList<Box> boxes;
     QList<Opening> openings;
     QStringList fileCaptions;
-    int ends = 0;
-    QStringList notices;            // summary, then body, of each notification
-    QList<QStringList> starts;      // the arguments of each copy started
+    QList<QStringList> starts;  // the arguments of each copy started
 
     FakePlatform() { install(this); }
     ~FakePlatform() override { install(nullptr); }
+    void clear()
+    {
+        events.clear();
+        boxes.clear();
+        openings.clear();
+        starts.clear();
+    }
 
     QDate today() override { return date; }
     QDateTime nowUtc() override { return QDateTime(date, QTime(12, 0), Qt::UTC); }
     QString programFolder() override { return folder; }
+    QString stateFolder() override { return folder + QStringLiteral("/etat"); }
+    void beep() override { events << QStringLiteral("beep"); }
+    void endProgram() override { events << QStringLiteral("end"); }
+    bool loginEntryExists() override { return !loginEntry.isEmpty(); }
     void messageBox(const QString &text, const QString &title, int style) override
     {
         events << QStringLiteral("box");
         boxes.append({text, title, style});
     }
-    void beep() override { events << QStringLiteral("beep"); }
     int openWithViewer(QWidget *owner, const QString &file, const QString &workingDir) override
     {
         events << QStringLiteral("open");
@@ -83,13 +86,6 @@ public:
         }
         return printAccepted;
     }
-    void endProgram() override
-    {
-        events << QStringLiteral("end");
-        ++ends;
-    }
-    QString stateFolder() override { return folder + QStringLiteral("/etat"); }
-    bool loginEntryExists() override { return !loginEntry.isEmpty(); }
     bool setLoginEntry(const QByteArray &contents) override
     {
         events << QStringLiteral("login");
@@ -97,25 +93,15 @@ public:
             loginEntry = contents;
         return !loginFails;
     }
-    NoticeAnswer notify(const QString &summary, const QString &body) override
+    NoticeAnswer notify(const QString &, const QString &) override
     {
         events << QStringLiteral("notify");
-        notices << summary << body;
-        return answer;
+        return NoticeAnswer::Closed;
     }
     bool startProgram(const QStringList &arguments) override
     {
         events << QStringLiteral("start");
         starts << arguments;
         return true;
-    }
-    void clear()
-    {
-        events.clear();
-        boxes.clear();
-        openings.clear();
-        ends = 0;
-        notices.clear();
-        starts.clear();
     }
 };
