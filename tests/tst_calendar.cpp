@@ -40,7 +40,6 @@ private slots:
         QTest::newRow("5 January 2004") << QDate(2004, 1, 5) << "05/01" << " Lundi 05/01/2004";
         QTest::newRow("New Year") << QDate(2026, 1, 1) << "01/01" << " Jeudi 01/01/2026";
         QTest::newRow("New Year's Eve") << QDate(2026, 12, 31) << "31/12" << " Jeudi 31/12/2026";
-        QTest::newRow("leap day") << QDate(2024, 2, 29) << "29/02" << " Jeudi 29/02/2024";
         QTest::newRow("Sunday") << QDate(2026, 12, 6) << "06/12" << " Dimanche 06/12/2026";
         QTest::newRow("Saturday") << QDate(2026, 10, 10) << "10/10" << " Samedi 10/10/2026";
         QTest::newRow("early year") << QDate(987, 7, 14) << "14/07" << " Samedi 14/07/0987";
@@ -86,10 +85,6 @@ private slots:
     {
         QTest::addColumn<QVariant>("key");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("5 January") << QVariant("05/01") << "Lundi";
-        QTest::newRow("leap day") << QVariant("29/02") << "Dimanche";
-        QTest::newRow("31/04 runs into May") << QVariant("31/04") << "Samedi";
-        QTest::newRow("00/03 is the eve") << QVariant("00/03") << "Dimanche";
         QTest::newRow("one character, day 5 of May") << QVariant("5") << "Mercredi";
         QTest::newRow("no leading zero") << QVariant("5 /1 ") << "Lundi";
         QTest::newRow("spaces") << QVariant(" 5/ 1") << "Lundi";
@@ -109,7 +104,6 @@ private slots:
         QTest::newRow("sign alone") << QVariant("-/01") << "13";
         QTest::newRow("two separators") << QVariant("..") << "13";
         QTest::newRow("exponent") << QVariant("1e/01") << "13";
-        QTest::newRow("markup") << QVariant("<b>x</b>") << "13";
     }
     void keys()
     {

@@ -99,6 +99,12 @@ class TestWindows : public QObject
     QTemporaryDir m_dir;
     FakePlatform *m_desktop = nullptr;
     QString base() const { return m_dir.filePath(QStringLiteral("ombo.mdb")); }
+    // A box as its text, its title and its style.
+    QStringList box(int i) const
+    {
+        const FakePlatform::Box &b = m_desktop->boxes.at(i);
+        return {b.text, b.title, QString::number(b.style)};
+    }
 
     void start(const QVector<TestRow> &days = fullYear())
     {
@@ -179,10 +185,8 @@ private slots:
         clickTab(4);
         QCOMPARE(m_desktop->boxes.size(), empty ? 2 : 1);
         QVERIFY(m_desktop->boxes[0].text.startsWith(QStringLiteral("Erreur N° 3021 - ")));
-        if (empty) {  // "&Ce Jour" itself fails: its bare number, untitled
-            const FakePlatform::Box &box = m_desktop->boxes[1];
-            QCOMPARE(std::tuple(box.text, box.title, box.style), std::tuple(QStringLiteral("3021"), QString(), 0));
-        }
+        if (empty)  // "&Ce Jour" itself fails: its bare number, untitled
+            QCOMPARE(box(1), (QStringList{"3021", "", "0"}));
         QCOMPARE(label()->text(), caption);
     }
 
@@ -611,24 +615,17 @@ private slots:
         QCOMPARE(m_desktop->openings[0].file, QStringLiteral("ombo.chm"));
         QCOMPARE(m_desktop->openings[0].workingDir, m_dir.path() + QLatin1Char('/'));
         QCOMPARE(m_desktop->openings[0].owner, owner);
-        if (viewer == 2) {
-            QCOMPARE(m_desktop->boxes[0].title, QStringLiteral("Fichier d'Aide absent ou non associé."));
-            QCOMPARE(m_desktop->boxes[0].text,
-                     QStringLiteral("Le Fichier d'aide Ombo.chm est introuvable ou n'est pas associé "
-                                    "correctement\r\navec un visualiseur de fichiers html"));
-            QCOMPARE(m_desktop->boxes[0].style, 54);
-        } else if (viewer < 0) {
-            QCOMPARE(m_desktop->boxes[0].text, QStringLiteral("3001"));
-            QCOMPARE(m_desktop->boxes[0].title, QString());
-            QCOMPARE(m_desktop->boxes[0].style, 0);
-        }
+        if (viewer == 2)
+            QCOMPARE(box(0), (QStringList{"Le Fichier d'aide Ombo.chm est introuvable ou n'est pas associé correctement"
+                                          "\r\navec un visualiseur de fichiers html",
+                                          "Fichier d'Aide absent ou non associé.", "54"}));
+        else if (viewer < 0)
+            QCOMPARE(box(0), (QStringList{"3001", "", "0"}));
 
         m_desktop->clear();
         fromGreeting ? menu("MnApropos") : clickTab(3);
         QCOMPARE(m_desktop->events, (QStringList{"beep", "box"}));
-        QCOMPARE(m_desktop->boxes[0].title, QStringLiteral("Ombrelune.exe"));
-        QCOMPARE(m_desktop->boxes[0].text, QStringLiteral("Ombrelune, par Valdric\r\nV 2.0 - 11/2003"));
-        QCOMPARE(m_desktop->boxes[0].style, 54);
+        QCOMPARE(box(0), (QStringList{"Ombrelune, par Valdric\r\nV 2.0 - 11/2003", "Ombrelune.exe", "54"}));
     }
 
     void darkThemeKeepsFixedColoursReadable()
