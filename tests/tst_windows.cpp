@@ -357,6 +357,7 @@ private slots:
         QTest::newRow("empty") << QVariant(QString("")) << QByteArray();
         QTest::newRow("40 000 characters") << QVariant(QString(40000, QLatin1Char('x')) + "fin") << QByteArray();
         QTest::newRow("no UTF-8") << QVariant() << QByteArray("caf\xe9 \xff\xfe");
+        QTest::newRow("blob") << QVariant(QByteArray("\0\x01 binaire", 10)) << QByteArray();
         QTest::newRow("line breaks") << QVariant(QString("un\r\ndeux\rtrois\nquatre")) << QByteArray();
     }
     void openingACellChangesNothing()
