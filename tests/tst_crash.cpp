@@ -18,6 +18,7 @@
 
 namespace {
 using Texts = QHash<int, QPair<QString, QString>>;  // by id
+using Found = std::tuple<QString, int, Texts>;  // integrity, history rows, texts
 
 // The `n`th text of the writer `seed`. One in four spans some seventy pages,
 // so that kills also land between the page writes of one commit.
@@ -101,30 +102,24 @@ private slots:
                 }
             }
 
-            QString integrity;
-            int historyRows = 0;  // no table before the first write
-            Texts found;
-            {
-                QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
-                db.setDatabaseName(path);
-                QVERIFY(db.open());
+            // What the file holds now (no history table before the first write).
+            auto [integrity, historyRows, found] = withDatabase<Found>(path, [](QSqlDatabase &db) {
+                Found r;
                 QSqlQuery q(db);
                 for (q.exec(QStringLiteral("PRAGMA integrity_check")); q.next();)
-                    integrity += q.value(0).toString();
+                    std::get<0>(r) += q.value(0).toString();
                 for (q.exec(QStringLiteral("SELECT count(*) FROM Historique")); q.next();)
-                    historyRows = q.value(0).toInt();
+                    std::get<1>(r) = q.value(0).toInt();
                 for (q.exec(QStringLiteral("SELECT id, Evenement1, Evenement2 FROM Evenements")); q.next();)
-                    found.insert(q.value(0).toInt(), {q.value(1).toString(), q.value(2).toString()});
-            }
-            QSqlDatabase::removeDatabase(QStringLiteral("check"));
+                    std::get<2>(r).insert(q.value(0).toInt(), {q.value(1).toString(), q.value(2).toString()});
+                return r;
+            });
             QVERIFY2(integrity == QLatin1String("ok"), qPrintable(QStringLiteral("kill %1: %2").arg(k).arg(integrity)));
-            if (pending >= 0) {
-                // Killed within a write: it happened whole, with its history row, or not at all.
-                ++withinWrite;
-                if (field(found, k, pending) == text(k, pending)) {
-                    field(expected, k, pending) = text(k, pending);
-                    ++landed;
-                }
+            // Killed within a write: it happened whole, with its history row, or not at all.
+            withinWrite += pending >= 0;
+            if (pending >= 0 && field(found, k, pending) == text(k, pending)) {
+                field(expected, k, pending) = text(k, pending);
+                ++landed;
             }
             QCOMPARE(historyRows, completed + landed);
             QVERIFY2(found == expected, qPrintable(QStringLiteral("kill %1, after %2 ms").arg(k).arg(delay)));
