@@ -9,6 +9,8 @@
 #include "ui/Form1.h"
 #include "ui/Form2.h"
 #include "ui/HistoryDialog.h"
+#include "ui/SearchWindow.h"
+#include "ui/ImportDialog.h"
 #include "ui/TabStrip.h"
 
 #include <QClipboard>
@@ -19,6 +21,7 @@
 
 #include <QMenuBar>
 #include <QTemporaryDir>
+#include <QTreeWidget>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -101,6 +104,8 @@ class TestWindows : public QObject
     QTemporaryDir m_dir;
     FakePlatform *m_desktop = nullptr;
     QString base() const { return m_dir.filePath(QStringLiteral("ombo.mdb")); }
+    void trigger(const char *name) { grid()->findChild<QAction *>(QString::fromLatin1(name))->trigger(); }
+    int currentRow() { return f2().source()->currentRow(); }
     // A box as its text, its title and its style.
     QStringList box(int i) const
     {
@@ -693,6 +698,154 @@ private slots:
         QVERIFY(m_desktop->loginEntry.contains(" --notifier\n"));
         action->trigger();
         QVERIFY(!action->isChecked() && m_desktop->loginEntry.isEmpty());
+    }
+
+    void contextMenu()
+    {
+        start();
+        QStringList shown;
+        for (QAction *a : grid()->actions())
+            shown << (a->isSeparator() ? u"—"_s : a->text() + u' ' + a->shortcut().toString());
+        QCOMPARE(shown, (QStringList{"Rechercher… Ctrl+F", "Résultat suivant F3", "Résultat précédent Shift+F3",
+                                     "Exporter… Ctrl+E", "Importer… Ctrl+I", "Imprimer… Ctrl+P", "—",
+                                     "Annuler la modification Ctrl+Z", "Refaire la modification Ctrl+Y",
+                                     "Historique du jour… Ctrl+H", "—", "Me saluer à l'ouverture de session "}));
+    }
+
+    // The results follow the query; Enter moves the grid to the first and
+    // the weekday label follows; F3 and Shift+F3 go round them.
+    void search()
+    {
+        QVector<TestRow> days = fullYear();
+        days[10].ev1 = u"Ste-Catherine <b>"_s;
+        days[300].ev2 = u"Sainte Catherine"_s;
+        start(days);
+        trigger("actionSearch");
+        auto *search = f2().findChild<SearchWindow *>();
+        QVERIFY(search && search->isVisible());
+        auto *field = search->findChild<QWidget *>(u"query"_s);
+        QTest::keyClicks(field, u"sainte cath"_s);
+        QCOMPARE(search->resultRows(), (QList<int>{10, 300}));
+        QTest::keyClick(field, Qt::Key_Return);
+        QCOMPARE(currentRow(), 10);
+        QVERIFY(f2().findChild<QLabel *>(u"Label1"_s)->text().endsWith(u"11/01"_s));
+        QCOMPARE(search->resultText(0), u"[Ste-Catherine] <b>"_s);  // literal, the match in bold
+        QList<int> visited;
+        for (const char *move : {"actionNextResult", "actionNextResult", "actionPreviousResult"}) {
+            trigger(move);
+            visited << currentRow();
+        }
+        QCOMPARE(visited, (QList<int>{300, 10, 300}));
+        QTest::keyClick(field, Qt::Key_X);
+        QCOMPARE(search->resultRows(), QList<int>{});
+    }
+
+    void exportFromGrid_data()
+    {
+        QTest::addColumn<QString>("name");  // the file chosen; empty: cancelled
+        QTest::addColumn<QByteArray>("begins");  // empty: no file written
+        QTest::addColumn<QString>("box");
+        const QString done = u"L'almanach est exporté"_s;
+        QTest::newRow("ics") << "a.ics" << "BEGIN:VCALENDAR\r\n"_ba << done;
+        QTest::newRow("csv") << "a.csv" << "Date,Evenement1,Evenement2\r\n01/01,A 01/01,B 01/01\r\n"_ba << done;
+        QTest::newRow("calendar") << "a.txt" << "/*\n"_ba << done;
+        QTest::newRow("pdf") << "a.pdf" << "%PDF"_ba << done;
+        QTest::newRow("unknown kind") << "a.doc" << QByteArray() << "l'extension du fichier doit être";
+        QTest::newRow("cancelled") << "" << QByteArray() << "";
+    }
+    void exportFromGrid()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, begins);
+        QFETCH(QString, box);
+        start();
+        const QString path = name.isEmpty() ? QString() : m_dir.filePath(name);
+        m_desktop->fileAnswers = {path};
+        trigger("actionExport");
+        QCOMPARE(m_desktop->boxes.size(), box.isEmpty() ? 0 : 1);
+        QVERIFY(box.isEmpty() || m_desktop->boxes[0].text.contains(box));
+        QCOMPARE(readFile(path).left(begins.size()), begins);
+        QCOMPARE(QFile::exists(path), !begins.isEmpty());
+        QFile::remove(path);
+    }
+
+    // The preview lists the changes of the chosen policy and writes nothing;
+    // "Importer" writes them through the grid's model and says so.
+    void importWithPreview()
+    {
+        start();
+        QVERIFY(writeFile(m_dir.filePath(u"in.csv"_s), "Date,Evenement1,Evenement2\n05/01,neuf,\n06/01,A 06/01,autre\n"));
+        m_desktop->fileAnswers = {m_dir.filePath(u"in.csv"_s)};
+        trigger("actionImport");
+        auto *dialog = f2().findChild<ImportDialog *>();
+        QVERIFY(dialog && dialog->isVisible());
+        auto *list = dialog->findChild<QTreeWidget *>(u"changes"_s);
+        QCOMPARE(list->topLevelItemCount(), 0);  // "Compléter": no text is empty
+        dialog->setPolicy(ImportPolicy::Replace);
+        QCOMPARE(list->topLevelItemCount(), 3);
+        QCOMPARE(list->topLevelItem(0)->text(3), u"neuf"_s);
+        QCOMPARE(readField(base(), 5, u"Evenement1"_s).toString(), u"A 05/01"_s);
+        QTest::mouseClick(dialog->findChild<QWidget *>(u"import"_s), Qt::LeftButton);
+        QCOMPARE(readField(base(), 5, u"Evenement1"_s).toString(), u"neuf"_s);
+        QVERIFY(readField(base(), 5, u"Evenement2"_s).isNull());
+        AlmanacModel *m = f2().source()->model();
+        QCOMPARE(m->index(4, m->fieldIndex("Evenement1")).data().toString(), u"neuf"_s);
+        QCOMPARE(m_desktop->boxes.size(), 1);
+        QVERIFY(m_desktop->boxes[0].text.startsWith(u"3 texte(s) importé(s)"_s));
+    }
+
+    // Printing draws the booklet on the printer chosen.
+    void print()
+    {
+        start();
+        m_desktop->printAccepted = true;
+        m_desktop->printFile = m_dir.filePath(u"print.pdf"_s);
+        trigger("actionPrint");
+        QVERIFY(readFile(m_dir.filePath(u"print.pdf"_s)).startsWith("%PDF"));
+    }
+
+    // The pictures compiled into the program: each one there with its size,
+    // and the tab pictures told apart by their colour.
+    void pictures_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<int>("hue");  // the tab discs' colour; -1 for the others
+        const std::pair<const char *, int> fixed[] = {{"accueil", 32}, {"accueil16", 16}, {"miseajour", 32},
+                                                      {"miseajour16", 16}};
+        for (auto [name, size] : fixed)
+            QTest::newRow(name) << QString::fromLatin1(name) << size << -1;
+        QTest::newRow("background") << "fond" << 0 << -1;
+        QTest::newRow("banner") << "banniere" << 0 << -1;
+        const int hues[] = {0, -1, 120, 220, -1, -1};  // red cross, green question, blue information
+        for (int i = 1; i <= 6; ++i) {
+            QTest::addRow("image%d", i) << QStringLiteral("image%1").arg(i) << 16 << hues[i - 1];
+            QTest::addRow("image%d_32", i) << QStringLiteral("image%1_32").arg(i) << 32 << hues[i - 1];
+        }
+        for (int s : {16, 32, 48, 64, 128, 256})
+            QTest::addRow("icon %d", s) << QStringLiteral("ombrelune-%1").arg(s) << s << -1;
+    }
+    void pictures()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, size);
+        QFETCH(int, hue);
+        const QImage img(QStringLiteral(":/images/%1.png").arg(name));
+        QCOMPARE(img.size(), size ? QSize(size, size) : name == QLatin1String("fond") ? QSize(539, 440) : QSize(600, 60));
+        if (!name.startsWith(QLatin1String("image")))
+            return;
+        // Tab pictures stand on transparency and, for the discs, show their colour.
+        QCOMPARE(qAlpha(img.pixel(0, 0)), 0);
+        if (hue < 0)
+            return;
+        int inHue = 0;
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x) {
+                const QColor c = img.pixelColor(x, y);
+                const int d = std::abs(c.hsvHue() - hue);
+                inHue += c.alpha() > 200 && c.hsvSaturation() > 90 && std::min(d, 360 - d) < 25;
+            }
+        QVERIFY2(inHue > size * size / 3, qPrintable(QString::number(inHue)));
     }
 
     void desktopReportsAMissingHelpFile()
