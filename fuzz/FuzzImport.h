@@ -9,12 +9,10 @@
 #include "store/AlmanacImport.h"
 #include "store/AlmanacModel.h"
 #include "store/RecordSource.h"
-#include "store/Schema.h"
+#include "SeedAlmanac.h"
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include <cstdint>
@@ -39,22 +37,12 @@ inline void setUp(int *argc, char ***argv)
 {
     g_app = new QCoreApplication(*argc, *argv);
     g_dir = new QTemporaryDir;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("seed"));
-        db.setDatabaseName(path());
-        db.open();
-        QSqlQuery q(db);
-        q.exec(Schema::kCreate);
-        q.prepare(QStringLiteral("INSERT INTO Evenements (Date, Evenement1, Evenement2) VALUES (?, ?, ?)"));
-        for (QDate d(2004, 1, 1); d.year() == 2004; d = d.addDays(1)) {
-            q.addBindValue(d.toString(QStringLiteral("dd/MM")));
-            q.addBindValue(d.day() % 3 ? QVariant(QStringLiteral("texte")) : QVariant(QMetaType::fromType<QString>()));
-            q.addBindValue(d.day() % 5 ? QVariant(QString()) : QVariant(QStringLiteral("autre")));
-            q.exec();
-        }
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("seed"));
+    QList<seedalmanac::Row> rows;
+    for (QDate d(2004, 1, 1); d.year() == 2004; d = d.addDays(1))
+        rows.append({d.toString(QStringLiteral("dd/MM")),
+                     d.day() % 3 ? QVariant(QStringLiteral("texte")) : QVariant(QMetaType::fromType<QString>()),
+                     d.day() % 5 ? QVariant(QString()) : QVariant(QStringLiteral("autre"))});
+    seedalmanac::write(path(), rows);
     g_before = contents();
     g_source = new RecordSource;
     g_source->setConnectionString(QStringLiteral("Data Source=") + path());

@@ -4,13 +4,11 @@
 #include "core/OmboError.h"
 #include "store/AlmanacModel.h"
 #include "store/RecordSource.h"
-#include "store/Schema.h"
+#include "SeedAlmanac.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QRegularExpression>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include <cstdint>
@@ -27,24 +25,12 @@ QString almanacPath() { return g_dir->filePath(QStringLiteral("ombo.mdb")); }
 // 40 rows with odd keys and texts, some Null, some repeated.
 void createAlmanac()
 {
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("graine"));
-        db.setDatabaseName(almanacPath());
-        db.open();
-        QSqlQuery q(db);
-        q.exec(Schema::kCreate);
-        q.prepare(QStringLiteral("INSERT INTO Evenements (Date, Evenement1, Evenement2) VALUES (?, ?, ?)"));
-        const char *texts[] = {"05/01", "", "a)b", "=(x)", "Date=(05/01)", "é", "\n", " 05/01 ", "<b>", "05/01"};
-        for (int i = 0; i < 40; ++i) {
-            q.addBindValue(i % 7 == 3 ? QVariant(QMetaType::fromType<QString>())
-                                      : QVariant(QString::fromUtf8(texts[i % 10])));
-            q.addBindValue(QStringLiteral("A %1").arg(i % 13));
-            q.addBindValue(QString::fromUtf8(texts[(i * 3) % 10]));
-            q.exec();
-        }
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("graine"));
+    const char *texts[] = {"05/01", "", "a)b", "=(x)", "Date=(05/01)", "é", "\n", " 05/01 ", "<b>", "05/01"};
+    QList<seedalmanac::Row> rows;
+    for (int i = 0; i < 40; ++i)
+        rows.append({i % 7 == 3 ? QVariant(QMetaType::fromType<QString>()) : QVariant(QString::fromUtf8(texts[i % 10])),
+                     QStringLiteral("A %1").arg(i % 13), QString::fromUtf8(texts[(i * 3) % 10])});
+    seedalmanac::write(almanacPath(), rows);
 }
 
 QByteArray fileContents()

@@ -597,17 +597,27 @@ QImage drawPencils(int size)
     return finished(img);
 }
 
-QImage drawTab1(int size)  // red disc, white cross
+// A tab picture: a disc in the given colours, then the sign that
+// `drawSign(p)` paints over it on the 32-unit grid.
+template <typename DrawSign>
+QImage discTab(int size, const QColor &light, const QColor &dark, const QColor &edge, DrawSign drawSign)
 {
     QImage img = transparentCanvas(size, size);
     QPainter p;
     begin32(p, img);
-    drawDisc(p, QColor(255, 110, 100), QColor(190, 15, 10), QColor(120, 0, 0));
-    p.setPen(QPen(Qt::white, size <= 16 ? 5 : 4.2, Qt::SolidLine, Qt::FlatCap));
-    p.drawLine(QPointF(10, 10), QPointF(22, 22));
-    p.drawLine(QPointF(22, 10), QPointF(10, 22));
+    drawDisc(p, light, dark, edge);
+    drawSign(p);
     p.end();
     return finished(img);
+}
+
+QImage drawTab1(int size)  // red disc, white cross
+{
+    return discTab(size, QColor(255, 110, 100), QColor(190, 15, 10), QColor(120, 0, 0), [size](QPainter &p) {
+        p.setPen(QPen(Qt::white, size <= 16 ? 5 : 4.2, Qt::SolidLine, Qt::FlatCap));
+        p.drawLine(QPointF(10, 10), QPointF(22, 22));
+        p.drawLine(QPointF(22, 10), QPointF(10, 22));
+    });
 }
 
 QImage drawTab2(int size)  // yellow light bulb
@@ -664,37 +674,29 @@ QImage drawTab2(int size)  // yellow light bulb
 
 QImage drawTab3(int size)  // green disc, white question mark
 {
-    QImage img = transparentCanvas(size, size);
-    QPainter p;
-    begin32(p, img);
-    drawDisc(p, QColor(130, 220, 110), QColor(20, 130, 30), QColor(0, 80, 10));
-    drawQuestionMark(p, 16, 5.5, 21, Qt::white, size <= 16 ? 4.6 : 3.8);
-    p.end();
-    return finished(img);
+    return discTab(size, QColor(130, 220, 110), QColor(20, 130, 30), QColor(0, 80, 10), [size](QPainter &p) {
+        drawQuestionMark(p, 16, 5.5, 21, Qt::white, size <= 16 ? 4.6 : 3.8);
+    });
 }
 
 QImage drawTab4(int size)  // dark blue disc, white letter i
 {
-    QImage img = transparentCanvas(size, size);
-    QPainter p;
-    begin32(p, img);
-    drawDisc(p, QColor(90, 110, 210), QColor(10, 25, 110), QColor(0, 0, 60));
-    p.setPen(Qt::NoPen);
-    p.setBrush(Qt::white);
-    const qreal stem = size <= 16 ? 5 : 4.4;
-    p.drawEllipse(QPointF(16, 9), stem * 0.6, stem * 0.6);
-    if (size <= 16) {
-        p.drawRect(QRectF(16 - stem / 2, 13.5, stem, 11));
-    } else {
-        // Stem with a flag at the top left and a foot.
-        const qreal l = 16 - stem / 2, r = 16 + stem / 2;
-        const QPointF outline[] = {{l - 2.2, 13.5}, {r, 13.5},  {r, 22.7},       {r + 2.2, 22.7},
-                                   {r + 2.2, 25},   {l - 2.2, 25}, {l - 2.2, 22.7}, {l, 22.7},
-                                   {l, 15.4},       {l - 2.2, 15.4}};
-        p.drawPolygon(outline, 10);
-    }
-    p.end();
-    return finished(img);
+    return discTab(size, QColor(90, 110, 210), QColor(10, 25, 110), QColor(0, 0, 60), [size](QPainter &p) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(Qt::white);
+        const qreal stem = size <= 16 ? 5 : 4.4;
+        p.drawEllipse(QPointF(16, 9), stem * 0.6, stem * 0.6);
+        if (size <= 16) {
+            p.drawRect(QRectF(16 - stem / 2, 13.5, stem, 11));
+        } else {
+            // Stem with a flag at the top left and a foot.
+            const qreal l = 16 - stem / 2, r = 16 + stem / 2;
+            const QPointF outline[] = {{l - 2.2, 13.5}, {r, 13.5},     {r, 22.7},       {r + 2.2, 22.7},
+                                       {r + 2.2, 25},   {l - 2.2, 25}, {l - 2.2, 22.7}, {l, 22.7},
+                                       {l, 15.4},       {l - 2.2, 15.4}};
+            p.drawPolygon(outline, 10);
+        }
+    });
 }
 
 QImage drawTab5(int size)  // white speech bubble, blue question mark

@@ -3,14 +3,15 @@
 #include "core/Platform.h"
 #include "store/AlmanacModel.h"
 #include "store/RecordSource.h"
+#include "ui/Look.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
-#include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -29,7 +30,7 @@ QString shown(const QVariant &v)
 ImportDialog::ImportDialog(RecordSource *source, const QString &file, const ImportRead &read, QWidget *parent)
     : QDialog(parent), m_source(source), m_file(file), m_days(read.days), m_policy(new QComboBox(this)),
       m_list(new QTreeWidget(this)), m_summary(new QLabel(this)),
-      m_buttons(new QDialogButtonBox(this))
+      m_buttons(acceptRejectButtons(this, QStringLiteral("Importer"), QStringLiteral("import"), QStringLiteral("Annuler")))
 {
     setObjectName(QStringLiteral("ImportDialog"));
     setWindowTitle(QStringLiteral("Importer dans l'almanach"));
@@ -48,10 +49,6 @@ ImportDialog::ImportDialog(RecordSource *source, const QString &file, const Impo
     m_summary->setObjectName(QStringLiteral("summary"));
     m_summary->setTextFormat(Qt::PlainText);
     m_summary->setWordWrap(true);
-    m_buttons->addButton(QStringLiteral("Importer"), QDialogButtonBox::AcceptRole)->setObjectName(QStringLiteral("import"));
-    m_buttons->addButton(QStringLiteral("Annuler"), QDialogButtonBox::RejectRole);
-    connect(m_buttons, &QDialogButtonBox::accepted, this, &ImportDialog::accept);
-    connect(m_buttons, &QDialogButtonBox::rejected, this, &ImportDialog::reject);
     connect(m_policy, &QComboBox::currentIndexChanged, this, &ImportDialog::plan);
 
     auto *layout = new QVBoxLayout(this);

@@ -1,6 +1,9 @@
 #include "ui/Look.h"
 
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QGuiApplication>
+#include <QPushButton>
 
 QFont sansSerifFont(qreal points, bool bold)
 {
@@ -18,4 +21,15 @@ QIcon loadIcon(const QString &file16, const QString &file32, bool smallOnly)
     if (!smallOnly || qApp->devicePixelRatio() > 1.0)
         icon.addFile(file32);
     return icon;
+}
+
+QDialogButtonBox *acceptRejectButtons(QDialog *dialog, const QString &acceptText, const QString &acceptName,
+                                      const QString &rejectText, const QString &rejectName)
+{
+    auto *buttons = new QDialogButtonBox(dialog);
+    buttons->addButton(acceptText, QDialogButtonBox::AcceptRole)->setObjectName(acceptName);
+    buttons->addButton(rejectText, QDialogButtonBox::RejectRole)->setObjectName(rejectName);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    return buttons;
 }

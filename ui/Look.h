@@ -4,6 +4,9 @@
 #include <QIcon>
 #include <QString>
 
+class QDialog;
+class QDialogButtonBox;
+
 // The face of both windows: a sans-serif of the given size. The classic
 // Windows face is a bitmap font that Linux desktops lack; Liberation Sans
 // has the closest widths.
@@ -13,3 +16,9 @@ QFont sansSerifFont(qreal points, bool bold = false);
 // one is left out where only the small size is ever drawn (`smallOnly`
 // on a screen of normal density).
 QIcon loadIcon(const QString &file16, const QString &file32, bool smallOnly = false);
+
+// The two buttons that close `dialog`: one that accepts it, one that
+// rejects it, each with its caption and object name (an empty name leaves
+// the button unnamed).
+QDialogButtonBox *acceptRejectButtons(QDialog *dialog, const QString &acceptText, const QString &acceptName,
+                                      const QString &rejectText, const QString &rejectName = QString());

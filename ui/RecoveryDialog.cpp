@@ -1,9 +1,10 @@
 #include "ui/RecoveryDialog.h"
 
+#include "ui/Look.h"
+
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 RecoveryDialog::RecoveryDialog(const QList<UnsavedTexts::Text> &texts, QWidget *parent)
@@ -20,11 +21,8 @@ RecoveryDialog::RecoveryDialog(const QList<UnsavedTexts::Text> &texts, QWidget *
     list->setAccessibleName(QStringLiteral("Textes non enregistrés"));
     for (const UnsavedTexts::Text &t : texts)
         list->appendPlainText(QStringLiteral("%1  %2 : %3").arg(t.day, t.field, t.text));
-    auto *buttons = new QDialogButtonBox(this);
-    buttons->addButton(QStringLiteral("Réécrire"), QDialogButtonBox::AcceptRole)->setObjectName(QStringLiteral("rewrite"));
-    buttons->addButton(QStringLiteral("Plus tard"), QDialogButtonBox::RejectRole)->setObjectName(QStringLiteral("later"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox *buttons = acceptRejectButtons(this, QStringLiteral("Réécrire"), QStringLiteral("rewrite"),
+                                                    QStringLiteral("Plus tard"), QStringLiteral("later"));
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(intro);
     layout->addWidget(list);
