@@ -12,8 +12,6 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QString>
-#include <QVariant>
 #include <QVector>
 
 #include <functional>

@@ -38,7 +38,6 @@ public:
     QStringList events;
     QList<Box> boxes;
     QList<Opening> openings;
-    QStringList fileCaptions;
     QList<QStringList> starts;  // the arguments of each copy started
 
     FakePlatform() { install(this); }
@@ -71,10 +70,9 @@ public:
             throw OmboError(Err::BadArgument, QStringLiteral("refus"));
         return viewerResult;
     }
-    QString chooseFile(QWidget *, const QString &caption, const QString &, bool) override
+    QString chooseFile(QWidget *, const QString &, const QString &, bool) override
     {
         events << QStringLiteral("file");
-        fileCaptions << caption;
         return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
     }
     bool choosePrinter(QWidget *, QPrinter *printer) override

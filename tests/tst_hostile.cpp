@@ -10,9 +10,7 @@
 #include "ui/Windows.h"
 
 #include <QElapsedTimer>
-#include <QLabel>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QSemaphore>
 #include <QTemporaryDir>
 #include <QtTest>
