@@ -32,16 +32,9 @@ int printGreeting(const QString &folder, QTextStream &out, QTextStream &err)
     // The greeting window's eleven lines, titles at the left, texts indented.
     using namespace Module1;
     const QString indent(4, QLatin1Char(' '));
-    out << QStringLiteral("Bonjour ! Nous sommes le") << JourTexte << "\n\n";
-    const struct
-    {
-        const char *title;
-        const QString &text1, &text2;
-    } groups[] = {{"Hier : ", HierEv1, HierEv2}, {"Ce jour :", JourEv1, JourEv2}, {"Demain :", DemainEv1, DemainEv2}};
-    for (const auto &g : groups)
-        out << QString::fromUtf8(g.title) << '\n'
-            << indent << terminalText(g.text1) << '\n'
-            << indent << terminalText(g.text2) << '\n';
+    out << greetingLine() << "\n\n";
+    for (const GreetingDay &d : greetingDays())
+        out << d.heading << '\n' << indent << terminalText(d.text1) << '\n' << indent << terminalText(d.text2) << '\n';
     out.flush();
     return 0;
 }

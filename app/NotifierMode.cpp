@@ -17,12 +17,12 @@ void say(const QString &text)
 }
 
 // A day's heading and its texts, one a line; an empty text takes no line.
-QString day(const QString &heading, const QString &ev1, const QString &ev2)
+QString day(const Module1::GreetingDay &d)
 {
-    QStringList lines{heading};
-    for (const QString &ev : {ev1, ev2})
-        if (!ev.isEmpty())
-            lines << ev;
+    QStringList lines{d.heading};
+    for (const QString &text : {d.text1, d.text2})
+        if (!text.isEmpty())
+            lines << text;
     return lines.join(QLatin1Char('\n'));
 }
 }  // namespace
@@ -46,8 +46,8 @@ int notifyToday()
         say(QStringLiteral("ombo --notifier : ") + e.fullMessage());
         return 1;
     }
-    const QString body = day(QStringLiteral("Ce jour :"), JourEv1, JourEv2) + QLatin1Char('\n')
-                         + day(QStringLiteral("Demain :"), DemainEv1, DemainEv2);
+    const auto days = greetingDays();  // today and tomorrow: yesterday is past
+    const QString body = day(days[1]) + QLatin1Char('\n') + day(days[2]);
     switch (platform().notify(summary, body)) {
     case NoticeAnswer::NoService:
         say(QStringLiteral("ombo --notifier : aucun service de notifications sur ce bureau ; rien n'est affiché."));

@@ -1,5 +1,7 @@
 #include "core/Platform.h"
 
+#include "core/Identity.h"
+
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -58,7 +60,7 @@ QDateTime Platform::nowUtc()
 QString Platform::loginEntryPath()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
-           + QStringLiteral("/autostart/fr.valdric.Ombrelune.desktop");
+           + QStringLiteral("/autostart/") + Identity::kDesktopId + QStringLiteral(".desktop");
 }
 
 bool Platform::loginEntryExists()
@@ -128,8 +130,8 @@ NoticeAnswer Platform::notify(const QString &summary, const QString &body)
     const bool markup = caps.value().contains(QStringLiteral("body-markup"));
 
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
-    const QVariantMap hints{{QStringLiteral("desktop-entry"), QStringLiteral("fr.valdric.Ombrelune")}};
-    call << QCoreApplication::applicationName() << uint(0) << QStringLiteral("fr.valdric.Ombrelune") << summary
+    const QVariantMap hints{{QStringLiteral("desktop-entry"), Identity::kDesktopId}};
+    call << QCoreApplication::applicationName() << uint(0) << Identity::kDesktopId << summary
          << (markup ? body.toHtmlEscaped() : body) << QStringList{kOpen, QStringLiteral("Ouvrir")} << hints
          << int(-1);
     const QDBusReply<uint> id = bus.call(call);

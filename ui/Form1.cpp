@@ -101,24 +101,18 @@ void Form1::load()
     using namespace Module1;
     m_printed.clear();
     m_position = {twipsF(140), twipsF(1000)};
-    printText(QStringLiteral("Bonjour ! Nous sommes le") + JourTexte);
+    printText(greetingLine());
     printText(QString());
-    const struct
-    {
-        const char *title;
-        const QString &ev1, &ev2;
-        QColor colour;
-    } groups[] = {{"Hier : ", HierEv1, HierEv2, kBlue},
-                  {"Ce jour :", JourEv1, JourEv2, kRed},
-                  {"Demain :", DemainEv1, DemainEv2, kBlue}};
-    for (const auto &g : groups) {
-        m_colour = g.colour;
+    const QColor colours[] = {kBlue, kRed, kBlue};  // today's texts stand out
+    int n = 0;
+    for (const GreetingDay &d : greetingDays()) {
+        m_colour = colours[n++];
         m_position.setX(twipsF(200));
-        printText(QString::fromUtf8(g.title));
+        printText(d.heading);
         m_position.setX(twipsF(1050));
-        printText(g.ev1);
+        printText(d.text1);
         m_position.setX(twipsF(1050));
-        printText(g.ev2);
+        printText(d.text2);
     }
     m_surface->update();
 }

@@ -286,9 +286,8 @@ void Form2::Adodc1_MoveComplete()
 {
     syncGrid();
     try {
-        const QString dayName = NomDuJour(Adodc1->fieldValue(QStringLiteral("Date")));
-        Label1->setText(QStringLiteral("   ") + dayName + QStringLiteral("  ")
-                        + Adodc1->fieldValue(QStringLiteral("Date")).toString());
+        const QVariant key = Adodc1->fieldValue(QStringLiteral("Date"));
+        Label1->setText(QStringLiteral("   ") + NomDuJour(key) + QStringLiteral("  ") + key.toString());
     } catch (const OmboError &e) {
         platform().messageBox(e.fullMessage(), QString(), Style::OkOnly);
     }

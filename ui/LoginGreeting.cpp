@@ -1,5 +1,7 @@
 #include "ui/LoginGreeting.h"
 
+#include "core/Identity.h"
+
 #include "core/Platform.h"
 
 #include <QAction>
@@ -23,10 +25,10 @@ QByteArray loginEntry(const QString &program)
                           "Name=Ombrelune\n"
                           "Comment=Les textes du jour, à l'ouverture de session\n"
                           "Exec=\"%1\" --notifier\n"
-                          "Icon=fr.valdric.Ombrelune\n"
+                          "Icon=%2\n"
                           "Terminal=false\n"
                           "NoDisplay=true\n")
-        .arg(quoted)
+        .arg(quoted, Identity::kDesktopId)
         .toUtf8();
 }
 
