@@ -2,6 +2,7 @@
 
 #include "core/Identity.h"
 #include "app/NotifierMode.h"
+#include "core/Places.h"
 #include "core/Platform.h"
 #include "store/RecordSource.h"
 #include "store/TroisJours.h"
@@ -54,7 +55,7 @@ int version(int &, char **, const QStringList &)
 bool openProgramAlmanac(RecordSource &source, QTextStream &err)
 {
     try {
-        source.setConnectionString(almanacConnection(platform().programFolder() + QLatin1Char('/')));
+        source.setConnectionString(almanacConnection(Places::almanacFolder(platform().programFolder())));
         source.refresh();
         return true;
     } catch (const OmboError &e) {

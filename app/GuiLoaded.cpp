@@ -1,6 +1,7 @@
 // The windows and the PDF booklet, loaded from the module beside the program
-// when they are asked for: the greeting and the text formats never load Qt's
-// GUI libraries, which cost more than all their own work.
+// (else from the installed library folder) when they are asked for: the
+// greeting and the text formats never load Qt's GUI libraries, which cost
+// more than all their own work.
 #include "app/CommandLine.h"
 
 #include <QByteArray>
@@ -17,6 +18,9 @@ void *module()
         const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
         QByteArray file = n > 0 ? QByteArray(path, n) : QByteArray(".");
         file = file.left(file.lastIndexOf('/') + 1) + "ombo-fenetres.so";
+        // An installed program keeps its module in the library folder.
+        if (::access(file.constData(), F_OK) != 0)
+            file = OMBO_MODULE_DIR "/ombo-fenetres.so";
         void *h = ::dlopen(file.constData(), RTLD_NOW | RTLD_GLOBAL);
         if (!h)
             std::fprintf(stderr, "ombo : %s\n", ::dlerror());

@@ -6,7 +6,7 @@
 // its version record.
 namespace Identity {
 inline const QString kTitle = QStringLiteral("OMBO");
-inline const QString kVersion = QStringLiteral("1.00");
+inline const QString kVersion = QStringLiteral(OMBO_VERSION);  // CMake's project version
 inline const QString kProductName = QStringLiteral("Ombrelune");
 // The desktop's name for the program: its .desktop entry, icon and notifications.
 inline const QString kDesktopId = QStringLiteral("fr.valdric.Ombrelune");

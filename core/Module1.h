@@ -7,7 +7,7 @@
 // The texts the windows exchange. They live for the whole process, start
 // empty and are only ever overwritten.
 namespace Module1 {
-inline QString Chemin;     // the program's folder, ending with "/"
+inline QString Chemin;     // the almanac's folder, ending with "/" (Places)
 inline QString JourCle;    // today's day key, dd/mm
 inline QString JourTexte;  // today's greeting date text
 inline QString HierEv1, HierEv2;      // yesterday's two texts

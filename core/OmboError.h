@@ -11,6 +11,7 @@ constexpr int TypeMismatch = 13;      // a text that is no number
 constexpr int InvalidNull = 94;       // a Null where a value is needed
 constexpr int BadArgument = 3001;     // a position outside the table, a criterion we cannot read
 constexpr int NoCurrentRecord = 3021; // no row is current
+constexpr int BadFolder = 3044;       // the almanac's folder cannot be read or made
 constexpr int RowChanged = 3197;      // another copy changed the row since we read it
 constexpr int BackupFailed = 3050;    // the day's copy of the almanac could not be made
 constexpr int TextsKept = 3051;       // texts not written are kept in a file of their own

@@ -42,12 +42,31 @@ QString Platform::programFolder()
     return QCoreApplication::applicationDirPath();
 }
 
+namespace {
+// An XDG base folder: the variable when it holds an absolute path, else the
+// default below the home folder.
+QString xdgFolder(const char *variable, const QString &fallback)
+{
+    QString base = qEnvironmentVariable(variable);
+    if (base.isEmpty() || QFileInfo(base).isRelative())
+        base = QDir::homePath() + fallback;
+    return base + QStringLiteral("/ombrelune");
+}
+}  // namespace
+
 QString Platform::stateFolder()
 {
-    QString base = qEnvironmentVariable("XDG_STATE_HOME");
-    if (base.isEmpty() || QFileInfo(base).isRelative())
-        base = QDir::homePath() + QStringLiteral("/.local/state");
-    return base + QStringLiteral("/ombrelune");
+    return xdgFolder("XDG_STATE_HOME", QStringLiteral("/.local/state"));
+}
+
+QString Platform::dataFolder()
+{
+    return xdgFolder("XDG_DATA_HOME", QStringLiteral("/.local/share"));
+}
+
+QString Platform::sharedFolder()
+{
+    return QStringLiteral(OMBO_SHARE_DIR);
 }
 
 QDateTime Platform::nowUtc()

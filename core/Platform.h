@@ -61,6 +61,12 @@ public:
     // Where the program keeps its own state: $XDG_STATE_HOME/ombrelune
     // (~/.local/state/ombrelune by default).
     virtual QString stateFolder();
+    // The user's own data: $XDG_DATA_HOME/ombrelune (~/.local/share/ombrelune
+    // by default), where an installed program keeps the user's almanac.
+    virtual QString dataFolder();
+    // The installed program's read-only files: the default almanac and the
+    // help file (<prefix>/share/ombrelune).
+    virtual QString sharedFolder();
 
     // Whether the desktop starts the program at login (its autostart entry).
     virtual bool loginEntryExists();

@@ -1,6 +1,7 @@
 #include "store/TroisJours.h"
 
 #include "core/Module1.h"
+#include "core/Places.h"
 #include "core/Platform.h"
 #include "calendar/TextesDuJour.h"
 #include "store/RecordSource.h"
@@ -35,9 +36,7 @@ QString almanacConnection(const QString &folder)
 void extraireTroisJours(RecordSource &source, const QString &programFolder)
 {
     using namespace Module1;
-    Chemin = programFolder;
-    if (!Chemin.endsWith(QLatin1Char('/')))
-        Chemin += QLatin1Char('/');
+    Chemin = Places::almanacFolder(programFolder);
 
     TextesDuJour();
 

@@ -7,7 +7,7 @@ class RecordSource;
 // The connection text of the almanac file in `folder` (ending with "/").
 QString almanacConnection(const QString &folder);
 
-// Fixes the program's folder and today's texts, opens the almanac through
+// Fixes the almanac's folder (Places::almanacFolder) and today's texts, opens the almanac through
 // `source` and copies the texts of yesterday, today and tomorrow into the
 // shared texts, leaving `source` on today's row. Yesterday and tomorrow are
 // the rows stored around today's, with no wrap at the ends of the year.

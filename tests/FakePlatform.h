@@ -25,6 +25,8 @@ public:
 
     QDate date{2004, 1, 5};
     QString folder = QStringLiteral("/nonexistent");
+    QString data = QStringLiteral("/nonexistent/donnees");    // the user's data folder
+    QString shared = QStringLiteral("/nonexistent/partage");  // the installed shared files
     bool throwOnOpen = false;
     int viewerResult = Viewer::Started;
     QByteArray loginEntry;  // the autostart entry as written, empty when none
@@ -54,6 +56,8 @@ public:
     QDateTime nowUtc() override { return QDateTime(date, QTime(12, 0), Qt::UTC); }
     QString programFolder() override { return folder; }
     QString stateFolder() override { return folder + QStringLiteral("/etat"); }
+    QString dataFolder() override { return data; }
+    QString sharedFolder() override { return shared; }
     void beep() override { events << QStringLiteral("beep"); }
     void endProgram() override { events << QStringLiteral("end"); }
     bool loginEntryExists() override { return !loginEntry.isEmpty(); }

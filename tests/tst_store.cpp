@@ -1,14 +1,31 @@
-// The almanac as the program reads and writes it: today's three days at the
-// load, two copies of the program on one file, the daily backups, and what
-// a search query matches.
+// The almanac as the program reads and writes it: where it is found, today's
+// three days at the load, two copies of the program on one file, the daily
+// backups, and what a search query matches.
 #include "AlmanacFixture.h"
 #include "FakePlatform.h"
 #include "core/Module1.h"
+#include "core/Places.h"
 #include "store/AlmanacModel.h"
 #include "store/AlmanacSearch.h"
 
+#include <QDirIterator>
 #include <QTemporaryDir>
 #include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+// Every path below `root`, to see that nothing was made.
+QStringList tree(const QString &root)
+{
+    QStringList paths;
+    for (QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
+         it.hasNext();)
+        paths << it.next();
+    paths.sort();
+    return paths;
+}
+}  // namespace
 
 class TestStore : public QObject
 {
@@ -22,6 +39,87 @@ private slots:
     {
         QFile::remove(base());
         QDir(m_dir.filePath(QStringLiteral("sauvegardes"))).removeRecursively();
+    }
+
+    // Every mode's almanac: beside the program first; else the user's data
+    // folder, given a writable copy of the shared default at the first start
+    // and never overwritten; an unusable data folder is refused by number
+    // and nothing is made anywhere.
+    void almanacPlace_data()
+    {
+        QTest::addColumn<bool>("beside");
+        QTest::addColumn<QByteArray>("userCopy");  // in the data folder before; empty: none
+        QTest::addColumn<QString>("blocked");      // a file in the data folder's way: "", "itself", "parent"
+        QTest::addColumn<QString>("found");        // "program", "data" or the error number
+        QTest::addColumn<QByteArray>("userAfter");
+        QTest::newRow("beside the program") << true << QByteArray("mine") << "" << "program" << QByteArray("mine");
+        QTest::newRow("first start: the default copied") << false << QByteArray() << "" << "data" << QByteArray("default");
+        QTest::newRow("the user's almanac kept") << false << QByteArray("mine") << "" << "data" << QByteArray("mine");
+        QTest::newRow("data folder is a file") << false << QByteArray() << "itself" << "3044" << QByteArray();
+        QTest::newRow("data folder below a file") << false << QByteArray() << "parent" << "3044" << QByteArray();
+    }
+    void almanacPlace()
+    {
+        QFETCH(bool, beside);
+        QFETCH(QByteArray, userCopy);
+        QFETCH(QString, blocked);
+        QFETCH(QString, found);
+        QFETCH(QByteArray, userAfter);
+        QTemporaryDir root;
+        const QString program = root.filePath(u"programme"_s);
+        FakePlatform desktop;
+        desktop.shared = root.filePath(u"partage"_s);
+        desktop.data = root.filePath(blocked == u"parent" ? u"fichier/ombrelune"_s : u"ombrelune"_s);
+        const QString userFile = desktop.data + u"/ombo.mdb"_s, sharedFile = desktop.shared + u"/ombo.mdb"_s;
+        QVERIFY(QDir().mkpath(program) && QDir().mkpath(desktop.shared));
+        QVERIFY(writeFile(sharedFile, "default"));
+        QVERIFY(QFile::setPermissions(sharedFile, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        if (beside)
+            QVERIFY(writeFile(program + u"/ombo.mdb"_s, "beside"));
+        if (!userCopy.isEmpty())
+            QVERIFY(QDir().mkpath(desktop.data) && writeFile(userFile, userCopy));
+        if (!blocked.isEmpty())
+            QVERIFY(writeFile(root.filePath(blocked == u"itself" ? u"ombrelune"_s : u"fichier"_s), "x"));
+        const QStringList before = tree(root.path());
+
+        QString folder;
+        try {
+            folder = Places::almanacFolder(program);
+        } catch (const OmboError &e) {
+            QCOMPARE(QString::number(e.number()), found);
+            QVERIFY2(e.description().contains(desktop.data), qPrintable(e.description()));
+            QCOMPARE(tree(root.path()), before);
+            return;
+        }
+        QCOMPARE(folder, (found == u"program" ? program : desktop.data) + u'/');
+        QCOMPARE(QDir(desktop.data).entryList(QDir::Files), QStringList{u"ombo.mdb"_s});  // no copy left behind
+        QCOMPARE(readFile(userFile), userAfter);
+        QVERIFY(QFileInfo(userFile).permissions() & QFile::WriteOwner);
+        QCOMPARE(readFile(sharedFile), QByteArray("default"));
+    }
+
+    // The help file: beside the program, else in the shared folder.
+    void helpPlace_data()
+    {
+        QTest::addColumn<QString>("at");  // where ombo.chm is: "programme", "partage" or none
+        QTest::addColumn<QString>("found");
+        QTest::newRow("beside the program") << "programme" << "programme";
+        QTest::newRow("shared") << "partage" << "partage";
+        QTest::newRow("nowhere: the program's folder") << "" << "programme";
+    }
+    void helpPlace()
+    {
+        QFETCH(QString, at);
+        QFETCH(QString, found);
+        FakePlatform desktop;
+        desktop.shared = m_dir.filePath(u"partage"_s);
+        QDir(m_dir.path()).mkpath(u"partage"_s);
+        QDir(m_dir.path()).mkpath(u"programme"_s);
+        QFile::remove(m_dir.filePath(u"programme/ombo.chm"_s));
+        QFile::remove(m_dir.filePath(u"partage/ombo.chm"_s));
+        if (!at.isEmpty())
+            QVERIFY(writeFile(m_dir.filePath(at + u"/ombo.chm"_s), "aide"));
+        QCOMPARE(Places::helpFolder(m_dir.filePath(u"programme"_s)), m_dir.filePath(found) + u'/');
     }
 
     // The load reads yesterday's, today's and tomorrow's texts by today's

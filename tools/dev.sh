@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Sets up a Debian 12 machine for Ombrelune, builds it, then either starts
-# the program ("run") or runs every test ("test").
-#   tools/dev.sh run   |   tools/dev.sh test
+# the program ("run"), runs every test ("test"), or builds the Debian package
+# and checks it with lintian ("package").
+#   tools/dev.sh run   |   tools/dev.sh test   |   tools/dev.sh package
 set -euo pipefail
 
 mode=${1:-}
 case "$mode" in
-  run|test) ;;
-  *) echo "usage: $0 run|test" >&2; exit 2 ;;
+  run|test|package) ;;
+  *) echo "usage: $0 run|test|package" >&2; exit 2 ;;
 esac
 
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -16,12 +17,32 @@ build=${OMBO_BUILD_DIR:-$here/build}
 # What the build needs, then what each mode needs on top.
 build_pkgs=(cmake g++ ninja-build qt6-base-dev libqt6sql6-sqlite fonts-liberation2 fp-utils-3.2.2)
 run_pkgs=(xchm xdg-utils)
-test_pkgs=(sqlite3 faketime desktop-file-utils appstream xvfb xauth dbus-daemon python3-icalendar calendar poppler-utils)
+test_pkgs=(sqlite3 faketime desktop-file-utils appstream xvfb xauth dbus-daemon python3-icalendar calendar poppler-utils mandoc)
+package_pkgs=(debhelper dpkg-dev lintian)
 
 pkgs=("${build_pkgs[@]}")
-if [ "$mode" = run ]; then pkgs+=("${run_pkgs[@]}"); else pkgs+=("${test_pkgs[@]}"); fi
+case "$mode" in
+  run) pkgs+=("${run_pkgs[@]}") ;;
+  test) pkgs+=("${test_pkgs[@]}") ;;
+  package) pkgs+=("${package_pkgs[@]}") ;;
+esac
 
 "$here/tools/install-missing.sh" "${pkgs[@]}"
+
+# The package is built from a copy of the sources (what git tracks or would
+# track), so the checkout stays clean; it lands in <build>/package/.
+if [ "$mode" = package ]; then
+  out=$build/package
+  rm -rf "$out"
+  mkdir -p "$out/src"
+  git -C "$here" ls-files -z --cached --others --exclude-standard |
+    (cd "$here" && tar --null --ignore-failed-read -T - -cf -) | tar -xf - -C "$out/src"
+  (cd "$out/src" && dpkg-buildpackage -us -uc -b -j"$(nproc)")
+  deb=$(ls "$out"/ombrelune_*.deb)
+  lintian --fail-on error,warning --info "$deb"
+  echo "$deb"
+  exit 0
+fi
 
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$build" -j "$(nproc)"

@@ -1,13 +1,14 @@
 #include "ui/HelpAbout.h"
 
-#include "core/Module1.h"
+#include "core/Places.h"
 #include "core/OmboError.h"
 #include "core/Platform.h"
 
 void openHelp(QWidget *owner)
 {
     try {
-        const int result = platform().openWithViewer(owner, QStringLiteral("ombo.chm"), Module1::Chemin);
+        const int result = platform().openWithViewer(owner, QStringLiteral("ombo.chm"),
+                                                    Places::helpFolder(platform().programFolder()));
         // Only a missing file is reported; any other refusal stays silent.
         if (result == Viewer::FileNotFound) {
             platform().beep();

@@ -2,7 +2,7 @@
 
 class QWidget;
 
-// Opens the help file "ombo.chm" of the program's folder with the desktop's
+// Opens the help file "ombo.chm" (Places::helpFolder) with the desktop's
 // viewer, or warns when it is missing. `owner` is the window that asked.
 void openHelp(QWidget *owner);
 
