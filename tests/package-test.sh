@@ -75,7 +75,7 @@ if [ ! -f "$mine" ]; then
   fail "no almanac $mine"
 else
   cmp -s "$mine" "$root/usr/share/ombrelune/ombo.mdb" || fail "$mine is not the default almanac"
-  [ "$(stat -c %U "$mine")" = lucie ] || fail "$mine belongs to $(stat -c %U "$mine")"
+  [ "$(stat -c %u "$mine")" = "$(chroot "$root" id -u lucie)" ] || fail "$mine does not belong to lucie"
 fi
 [ ! -e "$root/usr/bin/ombo.mdb" ] || fail "an almanac was made beside the program"
 
