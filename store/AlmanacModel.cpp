@@ -82,6 +82,14 @@ bool AlmanacModel::openTable()
     m_keyColumn = hasId ? QString(kId) : QStringLiteral("rowid");
     if (hasId) {
         setTable(Schema::kTable);
+        // An "id" that is not the table's primary key still names each row:
+        // without a key, the model would look a written row up again by all
+        // of its old values and lose it.
+        if (primaryKey().isEmpty()) {
+            QSqlIndex key;
+            key.append(record().field(kId));
+            setPrimaryKey(key);
+        }
     } else {
         // A temporary view lives in memory with the connection: the file is not touched.
         QSqlQuery q(db);

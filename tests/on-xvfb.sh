@@ -12,7 +12,7 @@ exec 3<>"$work/displayfd"
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -dpi 96 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 xvfb=$!
 num=
-for _ in $(seq 100); do num=$(head -c 8 "$work/displayfd" 2>/dev/null | tr -dc 0-9); [ -n "$num" ] && break; sleep 0.05; done
+for _ in $(seq 400); do num=$(head -c 8 "$work/displayfd" 2>/dev/null | tr -dc 0-9); [ -n "$num" ] && break; sleep 0.05; done
 [ -n "$num" ] || { echo "Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
 export DISPLAY=:$num QT_QPA_PLATFORM=xcb
 status=0

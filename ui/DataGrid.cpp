@@ -1,6 +1,7 @@
 #include "ui/DataGrid.h"
 
 #include "store/AlmanacModel.h"
+#include "store/TextLines.h"
 #include "ui/Accessibility.h"
 
 #include <QClipboard>
@@ -17,26 +18,62 @@ CellEditor::CellEditor(QWidget *parent)
     document()->setDocumentMargin(1);
 }
 
+void CellEditor::open(const QString &stored)
+{
+    m_stored = stored;
+    setPlainText(stored);
+    m_shown = shownText();
+    selectAll();
+}
+
+QString CellEditor::shownText() const
+{
+    QString text = document()->toRawText();
+    for (QChar &c : text)
+        if (c == QChar::ParagraphSeparator || c == QChar(0xFDD0) || c == QChar(0xFDD1))
+            c = u'\n';
+    return text;
+}
+
+QString CellEditor::edited() const
+{
+    return keepUntouched(m_stored, m_shown, shownText());
+}
+
 void CellEditor::keyPressEvent(QKeyEvent *event)
 {
-    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (enter && !(event->modifiers() & Qt::ShiftModifier)) {
-        emit editingFinished();
-        return;
-    }
-    if (enter) {
+    const int key = event->key();
+    const bool shift = event->modifiers() & Qt::ShiftModifier, ctrl = event->modifiers() & Qt::ControlModifier;
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && shift) {
         insertPlainText(QStringLiteral("\n"));
         return;
     }
+    if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Tab || key == Qt::Key_Backtab) {
+        emit finished(key == Qt::Key_Tab       ? QAbstractItemDelegate::EditNextItem
+                      : key == Qt::Key_Backtab ? QAbstractItemDelegate::EditPreviousItem
+                                               : QAbstractItemDelegate::SubmitModelCache);
+        return;
+    }
+    const int line = textCursor().blockNumber();
+    const bool leaves = key == Qt::Key_PageUp || key == Qt::Key_PageDown
+                        || (ctrl && (key == Qt::Key_Home || key == Qt::Key_End))
+                        || (!ctrl && key == Qt::Key_Up && line == 0)
+                        || (!ctrl && key == Qt::Key_Down && line == document()->blockCount() - 1);
+    if (leaves) {
+        event->ignore();  // the grid moves, which ends the edit
+        return;
+    }
     QPlainTextEdit::keyPressEvent(event);
+    if (ctrl && (key == Qt::Key_Up || key == Qt::Key_Down))
+        event->accept();  // kept in the cell, as the one-line editor keeps it
 }
 
 QWidget *CellDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &, const QModelIndex &) const
 {
     auto *editor = new CellEditor(parent);
-    connect(editor, &CellEditor::editingFinished, this, [this, editor] {
+    connect(editor, &CellEditor::finished, this, [this, editor](EndEditHint hint) {
         emit const_cast<CellDelegate *>(this)->commitData(editor);
-        emit const_cast<CellDelegate *>(this)->closeEditor(editor, SubmitModelCache);
+        emit const_cast<CellDelegate *>(this)->closeEditor(editor, hint);
     });
     // The editor grows with the lines typed in it.
     connect(editor, &QPlainTextEdit::blockCountChanged, editor, [editor] {
@@ -48,9 +85,7 @@ QWidget *CellDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem 
 
 void CellDelegate::setEditorData(QWidget *editor, const QModelIndex &index) const
 {
-    auto *edit = static_cast<CellEditor *>(editor);
-    edit->setPlainText(index.data(Qt::EditRole).toString());
-    edit->untouched = edit->toPlainText();
+    static_cast<CellEditor *>(editor)->open(index.data(Qt::EditRole).toString());
 }
 
 void CellDelegate::setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const
@@ -59,9 +94,8 @@ void CellDelegate::setModelData(QWidget *editor, QAbstractItemModel *model, cons
     // the editor cannot hold byte for byte (other line ends, bytes that are
     // no UTF-8) is never written back changed.
     auto *edit = static_cast<CellEditor *>(editor);
-    const QString text = edit->toPlainText();
-    if (text != edit->untouched)
-        model->setData(index, text, Qt::EditRole);
+    if (edit->changed())
+        model->setData(index, edit->edited(), Qt::EditRole);
 }
 
 void CellDelegate::updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option,
@@ -98,7 +132,9 @@ DataGrid::DataGrid(QWidget *parent)
 
 void DataGrid::commitOpenEditor()
 {
-    if (QWidget *editor = m_cells->openEditor())
+    // The last editor made may be closed already, waiting to be deleted.
+    QWidget *editor = m_cells->openEditor();
+    if (editor && indexWidget(currentIndex()) == editor)
         commitData(editor);
 }
 

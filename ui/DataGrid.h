@@ -6,21 +6,37 @@
 #include <QTableView>
 
 // The editor of a text cell: every line of the text, with no length limit.
-// Enter ends the edit; Shift+Enter starts a new line.
+// For a text of one line, every key does what it does in Qt's one-line cell
+// editor: it opens with the whole text selected, so that typing replaces it;
+// Enter ends the edit, Tab and Shift+Tab go to the next and previous cell;
+// Up, Down, Page Up, Page Down, Ctrl+Home and Ctrl+End leave the cell for
+// the grid to move. In a text of several lines, Up and Down move between
+// its lines and leave from the first and the last; Shift+Enter adds a line.
 class CellEditor : public QPlainTextEdit
 {
     Q_OBJECT
 
 public:
     explicit CellEditor(QWidget *parent);
-    // The editor's text as the stored value gave it, before any typing.
-    QString untouched;
+    // Shows `stored`, whole and selected.
+    void open(const QString &stored);
+    // The stored text with the user's change, and nothing else changed.
+    QString edited() const;
+    bool changed() const { return edited() != m_stored; }
 
 signals:
-    void editingFinished();
+    // The edit ends: Enter (SubmitModelCache), Tab or Shift+Tab.
+    void finished(QAbstractItemDelegate::EndEditHint hint);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    // The text as the editor holds it: block ends as "\n", every other
+    // character as it is (toPlainText() would make no-break spaces plain).
+    QString shownText() const;
+
+    QString m_stored, m_shown;
 };
 
 // Draws the day key centred, edits texts in a CellEditor, and hands the
