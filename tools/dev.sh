@@ -18,7 +18,7 @@ build=${OMBO_BUILD_DIR:-$here/build}
 build_pkgs=(cmake g++ ninja-build qt6-base-dev libqt6sql6-sqlite fonts-liberation2 fp-utils-3.2.2)
 run_pkgs=(xchm xdg-utils)
 test_pkgs=(sqlite3 faketime desktop-file-utils appstream xvfb xauth dbus-daemon python3-icalendar calendar poppler-utils mandoc)
-package_pkgs=(debhelper dpkg-dev lintian)
+package_pkgs=(build-essential debhelper dpkg-dev lintian)
 
 pkgs=("${build_pkgs[@]}")
 case "$mode" in
