@@ -79,6 +79,13 @@ else
 fi
 [ ! -e "$root/usr/bin/ombo.mdb" ] || fail "an almanac was made beside the program"
 
+# An unusable data folder: a numbered message, and nothing made anywhere.
+touch "$home/bloque"
+as_lucie env XDG_DATA_HOME=/home/lucie/bloque ombo --aujourdhui >"$root/blocked" 2>&1 && fail "a blocked data folder was accepted"
+grep -q "^Erreur N° 3044 - Le dossier de l'almanach « /home/lucie/bloque/ombrelune/ » ne peut être ni lu ni créé" \
+  "$root/blocked" || fail "blocked data folder: $(cat "$root/blocked")"
+[ -z "$(find "$root/usr/bin" "$root/tmp" -newer "$home/bloque" -name 'ombo*.mdb')" ] || fail "an almanac was made elsewhere"
+
 # 6. An import lands in the user's almanac, never in the default.
 printf 'Date,Evenement1,Evenement2\r\n05/01,Lucie,Anniversaire de Lucie\r\n' >"$home/anniv.csv"
 as_lucie ombo --importer /home/lucie/anniv.csv --remplacer >"$root/import" 2>&1 || fail "import: $(cat "$root/import")"
