@@ -1,7 +1,7 @@
 #include "app/CommandLine.h"
 
 #include "core/Platform.h"
-#include "store/AlmanacExport.h"
+#include "store/transfer/Writers.h"
 #include "store/AlmanacModel.h"
 #include "store/RecordSource.h"
 #include "store/TroisJours.h"

@@ -1,7 +1,7 @@
 #include "app/CommandLine.h"
 
 #include "core/Platform.h"
-#include "store/AlmanacImport.h"
+#include "store/transfer/ImportApply.h"
 #include "store/AlmanacModel.h"
 #include "store/RecordSource.h"
 #include "store/TroisJours.h"

@@ -3,7 +3,7 @@
 #include "core/Identity.h"
 #include "core/Platform.h"
 #include "ui/Windows.h"
-#include "store/AlmanacExport.h"
+#include "store/transfer/Writers.h"
 #include "store/AlmanacModel.h"
 #include "store/RecordSource.h"
 #include "store/TroisJours.h"

@@ -11,7 +11,7 @@
 #include "core/Module1.h"
 #include "ui/Windows.h"
 #include "calendar/NomDuJour.h"
-#include "store/AlmanacExport.h"
+#include "store/transfer/Writers.h"
 #include "store/AlmanacModel.h"
 #include "store/DailyBackup.h"
 #include "store/RecordSource.h"

@@ -6,7 +6,7 @@
 // writes.
 #pragma once
 
-#include "store/AlmanacImport.h"
+#include "store/transfer/ImportApply.h"
 #include "store/AlmanacModel.h"
 #include "store/RecordSource.h"
 #include "SeedAlmanac.h"

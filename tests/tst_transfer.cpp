@@ -2,7 +2,7 @@
 // takes, refuses and changes under each policy, and a row changed by
 // another copy between the preview and the confirmation.
 #include "AlmanacFixture.h"
-#include "store/AlmanacImport.h"
+#include "store/transfer/ImportApply.h"
 #include "store/AlmanacModel.h"
 
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/AlmanacExport.h"
+#include "store/transfer/DayRows.h"
 
 #include <QDate>
 #include <QList>

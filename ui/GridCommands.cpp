@@ -1,8 +1,8 @@
 #include "ui/GridCommands.h"
 
 #include "core/Platform.h"
-#include "store/AlmanacExport.h"
-#include "store/AlmanacImport.h"
+#include "store/transfer/Writers.h"
+#include "store/transfer/ImportApply.h"
 #include "store/AlmanacModel.h"
 #include "store/RecordSource.h"
 #include "ui/Booklet.h"

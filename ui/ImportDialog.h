@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/AlmanacImport.h"
+#include "store/transfer/ImportApply.h"
 
 #include <QDialog>
 #include <QPointer>
