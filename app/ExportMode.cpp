@@ -42,5 +42,9 @@ int runExportMode(int &argc, char **argv, const QStringList &args)
         return 1;
     }
     out << QStringLiteral("L'almanach est exporté dans « %1 ».").arg(QDir::toNativeSeparators(file)) << Qt::endl;
-    return 0;
+    const QString leftOut = leftOutMessage(rows, format);
+    if (leftOut.isEmpty())
+        return 0;
+    err << terminalText(leftOut) << Qt::endl;
+    return 1;
 }

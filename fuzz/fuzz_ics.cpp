@@ -1,4 +1,4 @@
 // The ics reader of imports: see FuzzImport.h for what every input must keep.
 #include "FuzzImport.h"
 
-OMBO_IMPORT_FUZZ_TARGET(readIcs)
+OMBO_IMPORT_FUZZ_TARGET(readIcs, true)

@@ -29,6 +29,13 @@ QString foldChar(char32_t c)
     return out.toCaseFolded();
 }
 
+bool isCombiningMark(char32_t c)
+{
+    const QChar::Category category = QChar::category(c);
+    return category == QChar::Mark_NonSpacing || category == QChar::Mark_SpacingCombining
+           || category == QChar::Mark_Enclosing;
+}
+
 const QString kSaint = QStringLiteral("saint");
 const QString kSaintFeminine = QStringLiteral("sainte");
 
@@ -58,7 +65,11 @@ QList<SearchWord> foldedWords(const QString &text)
             width = 2;
         }
         const QString folded = foldChar(c);
-        if (folded.isEmpty()) {
+        if (folded.isEmpty() && inWord && isCombiningMark(c)) {
+            // Decomposed text ("E" + U+0301, as macOS writes it): the accent
+            // belongs to its letter, as in the NFC form, and folds away.
+            words.last().end = i + width;
+        } else if (folded.isEmpty()) {
             inWord = false;
         } else {
             if (!inWord)

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/OmboError.h"
-#include "store/transfer/DayRows.h"
+#include "store/transfer/Writers.h"
 #include "store/RecordSource.h"
 #include "store/Schema.h"
 #include "store/TroisJours.h"

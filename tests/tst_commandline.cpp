@@ -113,6 +113,40 @@ private slots:
         QCOMPARE(readField(file("ombo.mdb"), 5, u"Evenement1"_s).toString(), stored);
     }
 
+    // The CSV export is the backup: exported, then imported under
+    // "Remplacer" into the same almanac with its texts cleared, it gives
+    // back every stored value exactly (Null, empty, line ends, a key that
+    // is no day). The .txt export says what it leaves out and exits 1.
+    void backupRoundTrip()
+    {
+        QVector<TestRow> days = oddAlmanac();
+        days.insert(359, {u"Noël"_s, u"réveillon"_s, QVariant(QMetaType::fromType<QString>())});
+        QVERIFY(writeAlmanac(file("ombo.mdb"), days));
+        auto dump = [this] {
+            return withDatabase<QStringList>(file("ombo.mdb"), [](QSqlDatabase &db) {
+                QStringList rows;
+                QSqlQuery q(u"SELECT Date, quote(Evenement1), quote(Evenement2) FROM Evenements ORDER BY id"_s, db);
+                while (q.next())
+                    rows << q.value(0).toString() + u'|' + q.value(1).toString() + u'|' + q.value(2).toString();
+                return rows;
+            });
+        };
+        const QStringList before = dump();
+        const Run exported = ombo({u"--exporter"_s, u"a.csv"_s});
+        QCOMPARE(exported.code, 0);
+        QCOMPARE(exported.err, QString());
+        QVERIFY(runSql(file("ombo.mdb"), {u"UPDATE Evenements SET Evenement1 = NULL, Evenement2 = 'x'"_s}));
+        const Run imported = ombo({u"--importer"_s, u"a.csv"_s, u"--remplacer"_s});
+        QVERIFY2(imported.code == 0, qPrintable(imported.err));
+        QCOMPARE(dump(), before);
+
+        const Run text = ombo({u"--exporter"_s, u"a.txt"_s});
+        QCOMPARE(text.code, 1);
+        QVERIFY(text.out.startsWith(u"L'almanach est exporté dans"_s));
+        QCOMPARE(text.err, u"1 ligne sans date lisible n'a pas été exportée : « Noël ».\n"_s);
+        QVERIFY(readFile(file("a.txt")).contains("12/24\tA 24/12\n"));
+    }
+
     // python3-icalendar reads each text of the almanac on its day in 2026
     // and 2027, 29/02 in leap years only; check_ics.py also checks the
     // folding and line ends.

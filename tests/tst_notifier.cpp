@@ -123,17 +123,29 @@ private slots:
         QCOMPARE(desktop.starts, QList<QStringList>{{u"--accueil"_s}});
     }
 
-    // The autostart entry, its Exec quoted, checked by desktop-file-validate.
-    void loginEntryWrittenAndRemoved()
+    // The autostart entry for a program whose folder holds "%", spaces, a
+    // quote and "$": desktop-file-validate accepts it, and GLib's launcher
+    // (gio launch) runs the program, which notifies.
+    void loginEntryWrittenLaunchedAndRemoved()
     {
         qputenv("XDG_CONFIG_HOME", m_dir.filePath(u"config"_s).toUtf8());
         const QString path = m_dir.filePath(u"config/autostart/fr.valdric.Ombrelune.desktop"_s);
+        const QString folder = m_dir.filePath(u"100 %u \"à\" $HOME"_s);
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(QFile::copy(program(), folder + u"/ombo"_s));
+        QVERIFY(QFile::copy(m_dir.filePath(u"prog/ombo.mdb"_s), folder + u"/ombo.mdb"_s));
         DesktopPlatform desktop;
-        const QByteArray entry = loginEntry(u"/opt/mes programmes/\"o$mbo"_s);
-        QVERIFY(entry.contains("Exec=\"/opt/mes programmes/\\\\\"o\\\\$mbo\" --notifier"));
+        const QByteArray entry = loginEntry(folder + u"/ombo"_s);
         QVERIFY(!desktop.loginEntryExists() && desktop.setLoginEntry(entry) && desktop.loginEntryExists());
         QCOMPARE(readFile(path), entry);
         QCOMPARE(QProcess::execute(u"desktop-file-validate"_s, {path}), 0);
+
+        QVERIFY(startService(u"close"_s, {u"actions"_s}));
+        QCOMPARE(QProcess::execute(u"gio"_s, {u"launch"_s, path}), 0);
+        QVERIFY(m_service.waitForReadyRead(20000));
+        const QList<QJsonObject> calls = stopService();
+        QCOMPARE(calls.size(), 1);
+        QVERIFY(calls[0]["summary"].toString().startsWith(u"Ombrelune — "_s));
         QVERIFY(desktop.setLoginEntry({}) && !QFile::exists(path));
     }
 };

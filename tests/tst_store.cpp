@@ -288,6 +288,9 @@ private slots:
         QTest::newRow("word beginnings only") << "St Nicolas" << "colas" << "";
         QTest::newRow("words in their order") << "Ste Marie" << "marie sainte" << "";
         QTest::newRow("nothing to look for") << "St Nicolas" << " - " << "";
+        QTest::newRow("decomposed accent in the text") << "St E\u0301douard" << "edou" << "St [E\u0301douard]";
+        QTest::newRow("decomposed accent in the query") << "St Édouard" << "e\u0301dou" << "St [Édouard]";
+        QTest::newRow("decomposed accent ending the match") << "Jose\u0301 Marie" << "jose" << "[Jose\u0301] Marie";
         QTest::newRow("emoji kept apart") << "Fête 🎂 Noël" << "noel" << "Fête 🎂 [Noël]";
     }
     void match()

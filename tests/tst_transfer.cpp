@@ -11,15 +11,30 @@
 using namespace Qt::StringLiterals;
 
 namespace {
+// A text as stored: Null (a null variant or a null string, which SQLite
+// stores as NULL), the empty text, or the text.
+QString shown(const QVariant &t)
+{
+    return t.isNull() || t.toString().isNull() ? u"(null)"_s : t.toString();
+}
+
+QString shown(const DayRow &row)
+{
+    return row.key + u'=' + shown(row.text1) + u'|' + shown(row.text2);
+}
+
 // What a format keeps of a row: the text formats carry neither Null nor
-// empty texts, and their line ends are LF; calendar text keeps the order of
-// a day's texts, not their fields.
+// empty texts, nor a row whose key is no day, and their line ends are LF;
+// calendar text keeps the order of a day's texts, not their fields.
 DayRow kept(DayRow row, const QString &kind)
 {
     if (kind == "csv"_L1)
         return row;
+    int month = 0, day = 0;
     for (QVariant *t : {&row.text1, &row.text2})
-        *t = t->toString().isEmpty() ? QVariant() : QVariant(t->toString().replace("\r\n"_L1, "\n"_L1));
+        *t = t->toString().isEmpty() || !monthDayOf(row.key, &month, &day)
+                 ? QVariant()
+                 : QVariant(t->toString().replace("\r\n"_L1, "\n"_L1));
     if (kind == "txt"_L1 && row.text1.isNull())
         std::swap(row.text1, row.text2);
     return row;
@@ -54,15 +69,21 @@ private slots:
     void roundTrip_data()
     {
         QTest::addColumn<QString>("kind");
-        for (const char *kind : {"csv", "ics", "txt"})
-            QTest::newRow(kind) << QString::fromLatin1(kind);
+        QTest::addColumn<QString>("leftOut");
+        QTest::newRow("csv") << "csv" << "";
+        for (const char *kind : {"ics", "txt"})
+            QTest::newRow(kind) << QString::fromLatin1(kind) << "1 ligne sans date lisible n'a pas été exportée : « Noël ».";
     }
     // Export, then import under "Remplacer" onto an almanac with no texts,
-    // gives back what the format keeps of every row.
+    // gives back what the format keeps of every row, and the export says
+    // what it left out.
     void roundTrip()
     {
         QFETCH(QString, kind);
-        const QList<DayRow> rows = dayRows(oddAlmanac());
+        QFETCH(QString, leftOut);
+        QVector<TestRow> days = oddAlmanac();
+        days.append({u"Noël"_s, u"réveillon"_s, ""});
+        const QList<DayRow> rows = dayRows(days);
         QList<DayRow> back = rows;
         for (DayRow &r : back)
             r.text1 = r.text2 = QVariant();
@@ -73,7 +94,34 @@ private slots:
         apply(back, readBack(kind, file), ImportPolicy::Replace, &error);
         QVERIFY2(error.isEmpty(), qPrintable(error));
         for (qsizetype i = 0; i < rows.size(); ++i)
-            QCOMPARE(back[i], kept(rows[i], kind));
+            QCOMPARE(shown(back[i]), shown(kept(rows[i], kind)));
+        QCOMPARE(leftOutMessage(rows, formatOf("a."_L1 + kind)), leftOut);
+    }
+
+    void appendTwice_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QByteArray>("input");
+        QTest::newRow("txt, three texts on a day") << "txt" << QByteArray("01/05\tA\n01/05\tB\n01/05\tC\n");
+        QTest::newRow("ics, three events on a day")
+            << "ics" << QByteArray("BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20260105\r\nSUMMARY:A\r\nEND:VEVENT\r\n"
+                                   "BEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20260105\r\nSUMMARY:B\r\nEND:VEVENT\r\n"
+                                   "BEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20260105\r\nSUMMARY:C\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+        QTest::newRow("csv, a text holding the separator") << "csv" << QByteArray("05/01,X ; A 05/01,B ; C\n");
+    }
+    // "Ajouter à la suite" twice with the same file: the second time
+    // changes nothing.
+    void appendTwice()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QByteArray, input);
+        QList<DayRow> rows = dayRows(fullYear());
+        const ImportRead read = readBack(kind, input);
+        QString error;
+        apply(rows, read, ImportPolicy::Append, &error);
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        QVERIFY(shown(rows[4]).contains(u"B ; C"_s));
+        QCOMPARE(planImport(rows, read.days, ImportPolicy::Append, &error).size(), 0);
     }
 
     void imports_data()
@@ -91,6 +139,8 @@ private slots:
         QTest::newRow("calendar day forms")
             << R << "txt" << QByteArray("LANG=C\n#include <x>\n01/05\tA\nJan 6\tB\n7 janv. C\nDec 25 D\n25 déc\tE\n02/29\tF\n")
             << "05/01=A|(null) 06/01=B|B 07/01=C|D 25/12=D|E 29/02=F|B 29/02";
+        QTest::newRow("calendar with CR-only line ends")
+            << R << "txt" << QByteArray("01/05\tA\r01/06\tB\r\tsuite\r") << "05/01=A|(null) 06/01=B\nsuite|B";
         QTest::newRow("calendar three texts on a day, continuation, comment")
             << R << "txt" << QByteArray("/* en-tête\n sur deux lignes */\n01/05\tA\n\tsuite\n01/05\tB\n01/05\tC\n")
             << "05/01=A\nsuite|B ; C";
@@ -100,6 +150,12 @@ private slots:
                           " c\\nd\r\nBEGIN:VALARM\r\nSUMMARY:pas moi\r\nEND:VALARM\r\nEND:VEVENT\r\nBEGIN:VEVENT\r\n"
                           "DTSTART:20260105T100000Z\r\nSUMMARY:rendez-vous\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n")
             << "05/01=a, b;c\nd|(null)";
+        QTest::newRow("ics folded inside é and inside an emoji; two calendars")
+            << R << "ics"
+            << QByteArray("BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20260105\r\nSUMMARY:St \xC3\r\n \x89" "douard f\xC3"
+                          "\xAAte \xF0\x9F\r\n \x8E\x82 fin\r\nEND:VEVENT\r\nEND:VCALENDAR\r\nBEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\n"
+                          "DTSTART;VALUE=DATE:20260106\r\nSUMMARY:deuxième\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n")
+            << "05/01=St Édouard fête 🎂 fin|(null) 06/01=deuxième|B";
         // The policies, on 05/01 "A" and Null, 06/01 "" and "B", 07/01 "C" and "D".
         const QByteArray three("Date,Evenement1,Evenement2\n05/01,X,Y\n06/01,Z,B\n07/01,C,E\n");
         QTest::newRow("Compléter") << C << "csv" << three << "05/01=A|Y 06/01=Z|B 07/01=C|D";
@@ -122,7 +178,10 @@ private slots:
         QTest::newRow("ics END that closes nothing open") << R << "ics" << event + "END:VTODO\r\n" << "Ligne 3";
         QTest::newRow("ics cut short") << R << "ics" << event + "SUMMARY:x\r\nEND:VEVENT\r\n" << "Ligne 4";
         QTest::newRow("ics impossible date, LF line ends")
-            << R << "ics" << QByteArray("BEGIN:VCALENDAR\nBEGIN:VEVENT\nDTSTART;VALUE=DATE:20260231\n") << "Ligne 3";
+            << R << "ics" << QByteArray("BEGIN:VCALENDAR\nBEGIN:VEVENT\nDTSTART;VALUE=DATE:20260231\nEND:VEVENT\nEND:VCALENDAR\n")
+            << "Ligne 2";
+        QTest::newRow("ics not UTF-8 once unfolded")
+            << R << "ics" << event + "SUMMARY:\xC3\r\n \xC3\r\nEND:VEVENT\r\n" << "Ligne 3";
         QTest::newRow("file over 10 Mo") << R << "csv" << QByteArray(kMaxImportBytes + 1, '\n')
                                          << "Le fichier « in.csv » dépasse 10 Mo";
     }
@@ -141,11 +200,10 @@ private slots:
         QString error;
         apply(rows, read, ImportPolicy(policy), &error);
         QStringList after;
-        auto shown = [](const QVariant &t) { return t.isNull() ? u"(null)"_s : t.toString(); };
         for (const ImportedDay &d : read.days)
             for (const DayRow &r : rows)
                 if (r.key == d.key)
-                    after << r.key + u'=' + shown(r.text1) + u'|' + shown(r.text2);
+                    after << shown(r);
         QCOMPARE(error.isEmpty() ? after.join(u' ') : error.remove(m_dir.path() + u'/').section(u" : "_s, 0, 0).section(u". "_s, -1),
                  expected);
     }

@@ -15,9 +15,10 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 build=${OMBO_BUILD_DIR:-$here/build}
 
 # What the build needs, then what each mode needs on top.
-build_pkgs=(cmake g++ ninja-build qt6-base-dev libqt6sql6-sqlite fonts-liberation2 fp-utils-3.2.2)
+build_pkgs=(cmake g++ ninja-build qt6-base-dev libqt6sql6-sqlite libical-dev fonts-liberation2 fp-utils-3.2.2)
 run_pkgs=(xchm xdg-utils)
-test_pkgs=(sqlite3 faketime desktop-file-utils appstream xvfb xauth dbus-daemon python3-icalendar calendar poppler-utils mandoc)
+test_pkgs=(sqlite3 faketime desktop-file-utils appstream xvfb xauth dbus-daemon python3-icalendar calendar poppler-utils mandoc
+  libglib2.0-bin)
 package_pkgs=(build-essential debhelper dpkg-dev lintian)
 
 pkgs=("${build_pkgs[@]}")

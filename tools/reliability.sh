@@ -13,7 +13,7 @@ cd "$here"
 jobs=$(nproc)
 fuzz_seconds=${OMBO_FUZZ_SECONDS:-20}
 
-pkgs=(cmake g++ ninja-build qt6-base-dev libqt6sql6-sqlite clang clang-tidy libclang-rt-14-dev sqlite3 util-linux
+pkgs=(cmake g++ ninja-build qt6-base-dev libqt6sql6-sqlite libical-dev clang clang-tidy libclang-rt-14-dev sqlite3 util-linux
   python3-icalendar calendar poppler-utils faketime)
 tools/install-missing.sh "${pkgs[@]}"
 
@@ -36,7 +36,7 @@ regex="^($(IFS='|'; echo "${sanitized_tests[*]}"))\$"
 # 2. clang-tidy, on the sanitized build's compile commands.
 step "clang-tidy"
 tidy_status=0
-ls core/*.cpp app/*.cpp calendar/*.cpp store/*.cpp ui/*.cpp |
+ls core/*.cpp app/*.cpp calendar/*.cpp store/*.cpp store/transfer/*.cpp ui/*.cpp |
   xargs -P "$jobs" -n 4 clang-tidy -p build-asan --quiet >build-asan/clang-tidy.log 2>&1 || tidy_status=$?
 grep -v -E '^[0-9]+ warnings? (and [0-9]+ errors? )?generated|^Suppressed [0-9]+ warnings|^Use -header-filter|^$' \
   build-asan/clang-tidy.log || true

@@ -59,9 +59,10 @@ void exportAlmanac(Form2 *window)
                     .arg(QDir::toNativeSeparators(file));
         break;
     }
-    platform().messageBox(ok ? QStringLiteral("L'almanach est exporté dans « %1 ».").arg(QDir::toNativeSeparators(file))
-                             : error,
-                          QString(), Style::OkOnly);
+    QString text = ok ? QStringLiteral("L'almanach est exporté dans « %1 ».").arg(QDir::toNativeSeparators(file)) : error;
+    if (const QString leftOut = leftOutMessage(rows, formatOf(file)); ok && !leftOut.isEmpty())
+        text += QStringLiteral("\n\n") + leftOut;
+    platform().messageBox(text, QString(), Style::OkOnly);
 }
 
 void importFile(Form2 *window)

@@ -6,29 +6,47 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QSignalBlocker>
 #include <QWidget>
 
-QByteArray loginEntry(const QString &program)
+namespace {
+// One argument of an Exec line: in double quotes, with ", `, $ and the
+// backslash escaped, % doubled (a field code otherwise); then backslashes
+// escaped again for the string value itself.
+QString execArgument(const QString &argument)
 {
-    // Exec quoting of the desktop entry format: the path in double quotes,
-    // with ", `, $ and \ escaped; then \ escaped again for the string itself.
     QString quoted;
-    for (const QChar c : program) {
+    for (const QChar c : argument) {
         if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') || c == QLatin1Char('\\'))
             quoted += QLatin1Char('\\');
         quoted += c;
+        if (c == QLatin1Char('%'))
+            quoted += c;
     }
     quoted.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+}  // namespace
+
+QByteArray loginEntry(const QString &program)
+{
+    // GLib looks for the program an Exec line names before it turns "%%"
+    // into "%", so a program path holding "%" is never found. env always
+    // is; -C takes the folder as an option's value, where neither "%" nor
+    // "=" (an assignment for env) is misread.
+    const QFileInfo file(program);
+    const QString exec = QStringLiteral("/usr/bin/env -C %1 %2 --notifier")
+                             .arg(execArgument(file.absolutePath()), execArgument(QStringLiteral("./") + file.fileName()));
     return QStringLiteral("[Desktop Entry]\n"
                           "Type=Application\n"
                           "Name=Ombrelune\n"
                           "Comment=Les textes du jour, à l'ouverture de session\n"
-                          "Exec=\"%1\" --notifier\n"
+                          "Exec=%1\n"
                           "Icon=%2\n"
                           "Terminal=false\n"
                           "NoDisplay=true\n")
-        .arg(quoted, Identity::kDesktopId)
+        .arg(exec, Identity::kDesktopId)
         .toUtf8();
 }
 

@@ -1,4 +1,5 @@
 #include "store/transfer/ReadSupport.h"
+#include "store/TextLines.h"
 #include "store/transfer/DayRows.h"
 
 #include <QRegularExpression>
@@ -45,12 +46,11 @@ ImportRead readCalendarText(const QByteArray &bytes)
     DayCollector days;
     QString *current = nullptr;  // the text that a continuation line extends
     bool inComment = false;
-    const QStringList lines = text.split(QLatin1Char('\n'));
+    // CRLF, LF and CR alone all end a line (old Mac editors write CR alone).
+    const QStringList lines = textLines(text);
     for (qsizetype n = 0; n < lines.size(); ++n) {
         const int lineNo = int(n + 1);
         QString line = lines[n];
-        if (line.endsWith(QLatin1Char('\r')))
-            line.chop(1);
         // Comments, which calendar(1) removes before reading.
         QString kept;
         for (qsizetype i = 0; i < line.size(); ++i) {

@@ -111,19 +111,21 @@ ImportRead readCsv(const QByteArray &bytes)
                                                    .arg(fields.size()));
             return read;
         }
-        const QString key = fields[0].text.trimmed();
+        // A day written by hand may carry spaces; any other key is read as
+        // the export wrote it, so that every row of the almanac comes back.
         int month = 0, day = 0;
-        if (!monthDayOf(key, &month, &day)) {
-            read.error = lineError(recordLine, QStringLiteral("%1 n'est pas un jour de la forme JJ/MM.").arg(quoted(key)));
-            return read;
-        }
+        const QString key = monthDayOf(fields[0].text.trimmed(), &month, &day) ? fields[0].text.trimmed() : fields[0].text;
         if (seen.contains(key)) {
             read.error = lineError(recordLine, QStringLiteral("le jour %1 figure déjà ligne %2.").arg(key).arg(seen[key]));
             return read;
         }
         seen.insert(key, recordLine);
+        // "" is the empty text, not Null: a QString never appended to is
+        // null, and SQLite would store it as NULL.
         auto value = [](const CsvField &f) {
-            return f.text.isEmpty() && !f.quoted ? QVariant() : QVariant(f.text);
+            if (!f.quoted)
+                return f.text.isEmpty() ? QVariant() : QVariant(f.text);
+            return QVariant(f.text.isNull() ? QStringLiteral("") : f.text);
         };
         ImportedDay d{key, value(fields[1]), {}, recordLine};
         if (fields.size() == 3)

@@ -6,6 +6,21 @@
 
 using namespace transfer;
 
+namespace {
+// `stored` followed by those parts of `incoming` (split at " ; ") that it
+// does not hold yet: a file's day may itself be several texts joined by an
+// import ("B ; C"), and importing it again must change nothing.
+QString appended(const QString &stored, const QString &incoming)
+{
+    QStringList parts = stored.split(kSeparator);
+    const qsizetype before = parts.size();
+    for (const QString &part : incoming.split(kSeparator))
+        if (!part.isEmpty() && !parts.contains(part))
+            parts << part;
+    return parts.size() == before ? stored : parts.join(kSeparator);
+}
+}  // namespace
+
 QString policyName(ImportPolicy policy)
 {
     switch (policy) {
@@ -51,8 +66,8 @@ QList<ImportChange> planImport(const QList<DayRow> &stored, const QList<Imported
             case ImportPolicy::Append:
                 if (nowText.isEmpty() && !inText.isEmpty())
                     result = in;
-                else if (!inText.isEmpty() && !nowText.split(kSeparator).contains(inText))
-                    result = QVariant(nowText + kSeparator + inText);
+                else if (!inText.isEmpty())
+                    result = appended(nowText, inText);
                 break;
             }
             if (result.toString().size() > kMaxTextLength) {

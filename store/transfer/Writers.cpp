@@ -178,6 +178,26 @@ QByteArray exportCalendarText(const QList<DayRow> &rows)
     return out.toUtf8();
 }
 
+QString leftOutMessage(const QList<DayRow> &rows, FileFormat format)
+{
+    if (format != FileFormat::Ics && format != FileFormat::CalendarText)
+        return {};
+    QStringList keys;
+    for (const DayRow &row : rows) {
+        int month = 0, day = 0;
+        if (!nonEmptyTexts(row).isEmpty() && !monthDayOf(row.key, &month, &day))
+            keys << QStringLiteral("« ") + row.key + QStringLiteral(" »");
+    }
+    if (keys.isEmpty())
+        return {};
+    const qsizetype count = keys.size();
+    if (count > 10)
+        keys = keys.mid(0, 10) << QString(QChar(0x2026));
+    const QString list = keys.join(QStringLiteral(", "));
+    return count == 1 ? QStringLiteral("1 ligne sans date lisible n'a pas été exportée : %1.").arg(list)
+                      : QStringLiteral("%1 lignes sans date lisible n'ont pas été exportées : %2.").arg(count).arg(list);
+}
+
 bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *error)
 {
     QSaveFile file(path);

@@ -19,6 +19,11 @@ QByteArray exportCsv(const QList<DayRow> &rows);
 // tab.
 QByteArray exportCalendarText(const QList<DayRow> &rows);
 
+// What an export to `format` leaves out, for the user: the rows that hold
+// a text but no day key ("dd/mm") to place it on, which the .ics and .txt
+// files cannot carry; empty when nothing is left out.
+QString leftOutMessage(const QList<DayRow> &rows, FileFormat format);
+
 // Writes `bytes` to `path` whole or not at all; false with `error` set
 // (French) when that fails.
 bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *error);
