@@ -11,6 +11,31 @@
 #include <unistd.h>
 
 namespace {
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kAddressSanitizer = true;
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
+// Lazy: a function is bound when first called, not all at once. Local, and
+// with its own libraries searched first: Qt's GUI libraries, which bind all
+// their symbols at load, find one another without going first through every
+// library of this program (QtCore, QtSql, QtDBus and theirs), the search a
+// program linked to them would not make. Not when a library is preloaded (a
+// clock or an allocator that must see every call) nor under the address
+// sanitizer, which refuses it.
+int loadMode()
+{
+    const bool preloaded = !qEnvironmentVariableIsEmpty("LD_PRELOAD") || ::access("/etc/ld.so.preload", F_OK) == 0;
+    return RTLD_LAZY | RTLD_LOCAL | (preloaded || kAddressSanitizer ? 0 : RTLD_DEEPBIND);
+}
+
 void *module()
 {
     static void *handle = [] {
@@ -21,7 +46,7 @@ void *module()
         // An installed program keeps its module in the library folder.
         if (::access(file.constData(), F_OK) != 0)
             file = OMBO_MODULE_DIR "/ombo-fenetres.so";
-        void *h = ::dlopen(file.constData(), RTLD_NOW | RTLD_GLOBAL);
+        void *h = ::dlopen(file.constData(), loadMode());
         if (!h)
             std::fprintf(stderr, "ombo : %s\n", ::dlerror());
         return h;
