@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QGuiApplication>
+#include <QImageReader>
+#include <QPixmap>
 #include <QPushButton>
 
 QFont sansSerifFont(qreal points, bool bold)
@@ -15,11 +17,22 @@ QFont sansSerifFont(qreal points, bool bold)
     return f;
 }
 
+namespace {
+// Our pictures are PNG files: read as such. Left to find the format itself,
+// the reader first loads every image plugin to ask whether it reads PNG.
+QPixmap pngPicture(const QString &file)
+{
+    QImageReader reader(file, "png");
+    reader.setAutoDetectImageFormat(false);
+    return QPixmap::fromImage(reader.read());
+}
+}  // namespace
+
 QIcon loadIcon(const QString &file16, const QString &file32, bool smallOnly)
 {
-    QIcon icon(file16);
+    QIcon icon(pngPicture(file16));
     if (!smallOnly || qApp->devicePixelRatio() > 1.0)
-        icon.addFile(file32);
+        icon.addPixmap(pngPicture(file32));
     return icon;
 }
 
