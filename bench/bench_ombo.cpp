@@ -25,6 +25,7 @@
 
 #include <QApplication>
 #include <QAction>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTreeWidget>
@@ -80,21 +81,26 @@ class BenchOmbo : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
+    QTemporaryDir m_root;
+    QDir m_dir;  // a fresh almanac for each function: some of them write to it
+    int m_round = 0;
     FakePlatform *m_desktop = nullptr;
 
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_dir.isValid());
-        QVERIFY(writeAlmanac(m_dir.filePath(QStringLiteral("ombo.mdb")), fullYear()));
+        QVERIFY(m_root.isValid());
     }
     void init()
     {
         Module1::reset();
+        const QString folder = QString::number(++m_round);
+        m_dir.setPath(m_root.filePath(folder));
         m_desktop = new FakePlatform;
         m_desktop->date = kToday;
         m_desktop->folder = m_dir.path();
+        QVERIFY(QDir(m_root.path()).mkdir(folder));
+        QVERIFY(writeAlmanac(m_dir.filePath(QStringLiteral("ombo.mdb")), fullYear()));
     }
     void cleanup()
     {
@@ -253,8 +259,6 @@ private slots:
         grid()->findChild<QAction *>(QStringLiteral("actionSearch"))->trigger();
         auto *search = f2().findChild<SearchWindow *>();
         auto *field = search->findChild<QLineEdit *>(QStringLiteral("query"));
-        // -median runs this function again on the same window: start afresh.
-        field->clear();
         QTest::keyClicks(field, QStringLiteral("a "));
         QCoreApplication::processEvents();
         QBENCHMARK {
