@@ -739,6 +739,9 @@ private slots:
         const QString done = u"L'almanach est exporté"_s;
         QTest::newRow("csv") << "a.csv" << "Date,Evenement1,Evenement2\r\n01/01,A 01/01,B 01/01\r\n"_ba << done;
         QTest::newRow("pdf") << "a.pdf" << "%PDF"_ba << done;
+        QTest::newRow("txt, a key that is no day left out")
+            << "a.txt" << "/*\n"_ba
+            << u"».\n\n1 ligne sans date lisible n'a pas été exportée : « Noël »."_s;
         QTest::newRow("unknown kind") << "a.doc" << QByteArray() << "l'extension du fichier doit être";
         QTest::newRow("cancelled") << "" << QByteArray() << "";
     }
@@ -747,7 +750,9 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QByteArray, begins);
         QFETCH(QString, box);
-        start();
+        QVector<TestRow> days = fullYear();
+        days.insert(359, {u"Noël"_s, u"réveillon"_s, QVariant()});
+        start(days);
         const QString path = name.isEmpty() ? QString() : m_dir.filePath(name);
         m_desktop->fileAnswers = {path};
         trigger("actionExport");

@@ -14,7 +14,7 @@ constexpr int kMaxTextLength = 10000;
 // What a file gives for one day: each text a text or Null, or not given.
 struct ImportedDay
 {
-    QString key;  // "dd/mm"
+    QString key;  // "dd/mm"; from a CSV, any key the export wrote
     std::optional<QVariant> text1, text2;
     int line = 0;  // where the day first appears in the file
 };
