@@ -24,12 +24,10 @@ inline QString keepUntouched(const QString &stored, const QString &shown, const 
         if (i >= stored.size())
             return typed;  // not the stored text's shape: keep only what was typed
         from.append(i);
-        if (c == stored[i])
-            ++i;
-        else if (c == u'\n' && stored[i] == u'\r')
+        if (c == u'\n' && stored[i] == u'\r')
             i += i + 1 < stored.size() && stored[i + 1] == u'\n' ? 2 : 1;
-        else if (c == u'\n')
-            ++i;  // a paragraph or frame mark the editor took as a line end
+        else if (c == stored[i] || c == u'\n')
+            ++i;  // the same, or a paragraph or frame mark the editor took as a line end
         else
             return typed;
     }
