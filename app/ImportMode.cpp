@@ -58,7 +58,7 @@ int runImportMode(int &argc, char **argv, const QStringList &args)
     for (const ImportChange &c : changes) {
         bool failed = false;
         for (const ImportFailure &f : failures)
-            failed = failed || f.key == c.key;
+            failed = failed || (f.key == c.key && f.field == c.field);
         if (failed)
             continue;
         ++written;
@@ -66,7 +66,7 @@ int runImportMode(int &argc, char **argv, const QStringList &args)
             << QStringLiteral(" → ") << shown(c.result) << '\n';
     }
     for (const ImportFailure &f : failures)
-        err << f.key << QStringLiteral(" : ") << f.error.fullMessage() << '\n';
+        err << f.key << QStringLiteral(" Evenement%1 : ").arg(f.field) << f.error.fullMessage() << '\n';
     out << QStringLiteral("%1 texte(s) modifié(s) (%2).").arg(written).arg(policyName(policy)) << Qt::endl;
     return failures.isEmpty() ? 0 : 1;
 }

@@ -1,17 +1,16 @@
 #include "store/AlmanacModel.h"
 
 #include "core/OmboError.h"
-#include "core/Platform.h"
 #include "store/DailyBackup.h"
 #include "store/Schema.h"
 #include "store/TextLines.h"
 
-#include <QCoreApplication>
-#include <QDateTime>
 #include <QSqlError>
 #include <QSqlField>
 #include <QSqlIndex>
 #include <QSqlQuery>
+
+#include <algorithm>
 
 namespace {
 const QLatin1String kId("id");
@@ -54,17 +53,6 @@ QString quoted(const QVariant &v)
                                                  : QStringLiteral("« %1 »").arg(v.toString());
 }
 
-// The writing copy of the program: host name and process id.
-QString thisCopy()
-{
-    return QStringLiteral("%1 (%2)").arg(QSysInfo::machineHostName()).arg(QCoreApplication::applicationPid());
-}
-
-const QString kCreateHistory = QStringLiteral(
-    "CREATE TABLE IF NOT EXISTS Historique ("
-    " id INTEGER PRIMARY KEY, Date TEXT, Champ TEXT, Avant, Apres, Quand TEXT, Copie TEXT)");
-const QString kIndexHistory = QStringLiteral(
-    "CREATE INDEX IF NOT EXISTS Historique_jour ON Historique (Date, Champ, id)");
 }  // namespace
 
 AlmanacModel::AlmanacModel(QObject *parent, const QSqlDatabase &db)
@@ -161,7 +149,7 @@ QSqlRecord AlmanacModel::readRow(int row) const
 
 bool AlmanacModel::select()
 {
-    m_historyReady = false;  // the file may be another one now
+    m_history.forgetTable();  // the file may be another one now
     m_read.clear();
     m_refused.clear();
     bool ok = QSqlTableModel::select();
@@ -209,40 +197,90 @@ bool AlmanacModel::submit()
 
 bool AlmanacModel::writeRow(int row)
 {
-    if (!isPending(row))
-        return true;
-    // The whole texts (never what a cell shows), marked with the fields edited.
-    QSqlRecord values = readRow(row);
-    const QSqlRecord edited = record(row);
-    for (int c = 0; c < values.count(); ++c)
-        values.setGenerated(c, edited.isGenerated(c));
-    const bool backedUp = m_backup && m_backup->makeIfDue(database());
-    if (!updateRowInTable(row, values)) {
-        if (backedUp)
-            m_backup->discard();
-        markRefused(row, lastError().text());
-        emit writeFailed(row, lastError());
+    return !isPending(row) || writeOrKeep(row, edits(row), {});
+}
+
+AlmanacModel::Fields AlmanacModel::edits(int row) const
+{
+    Fields out;
+    for (int c = 0; c < columnCount(); ++c)
+        if (isDirty(index(row, c)))
+            out.append({record().fieldName(c), data(index(row, c), Qt::EditRole)});
+    return out;
+}
+
+bool AlmanacModel::writeFields(int row, const Fields &fields, const Fields &expected)
+{
+    if (row < 0 || row >= m_read.size())
         return false;
+    QSqlRecord values = record();
+    for (int c = 0; c < values.count(); ++c)
+        values.setGenerated(c, false);
+    for (const auto &[field, value] : fields) {
+        const QModelIndex cell = index(row, fieldIndex(field));
+        if (!cell.isValid() || !(flags(cell) & Qt::ItemIsEditable)) {
+            setLastError(QSqlError(QStringLiteral("no such field: ") + field, QString(), QSqlError::StatementError));
+            return false;
+        }
+        values.setValue(cell.column(), value);
+        values.setGenerated(cell.column(), true);
     }
+    // An undo or redo writes back only over what this copy wrote.
+    for (const auto &[field, value] : expected) {
+        if (!sameValue(m_read[row].value(field), value)) {
+            m_theirTexts = quoted(m_read[row].value(field));
+            setLastError(rowChanged());
+            return false;
+        }
+    }
+    const bool backedUp = m_backup && m_backup->makeIfDue(database());
+    const bool ok = updateRowInTable(row, values);
     if (backedUp)
-        m_backup->confirm();
-    m_undo += m_written;
-    m_redo.clear();
+        ok ? m_backup->confirm() : m_backup->discard();
+    const QSqlError error = lastError();
+    if (ok)
+        m_history.committed(m_written);
+    reread(row, ok ? fields : Fields());
+    setLastError(error);
+    return ok;
+}
+
+bool AlmanacModel::writeOrKeep(int row, const Fields &fields, const Fields &expected)
+{
+    if (writeFields(row, fields, expected))
+        return true;
+    const QSqlError error = lastError();
+    for (const auto &[field, value] : fields)
+        QSqlTableModel::setData(index(row, fieldIndex(field)), value);
+    markRefused(row, error.text());
+    emit writeFailed(row, error);
+    return false;
+}
+
+void AlmanacModel::reread(int row, const Fields &written)
+{
+    Fields kept;
+    for (const auto &edit : edits(row)) {
+        const bool isWritten = std::any_of(written.cbegin(), written.cend(),
+                                           [&](const auto &w) { return w.first == edit.first; });
+        if (!isWritten)
+            kept.append(edit);
+    }
+    const bool wasRefused = m_refused.contains(row);
+    const QString reason = m_refused.value(row);
+    m_refused.remove(row);
     selectRow(row);
-    return true;
+    for (const auto &[field, value] : kept)
+        QSqlTableModel::setData(index(row, fieldIndex(field)), value);
+    if (wasRefused && !kept.isEmpty())
+        m_refused.insert(row, reason);
+    emit dataChanged(index(row, 0), index(row, columnCount() - 1));
 }
 
 void AlmanacModel::markRefused(int row, const QString &reason)
 {
     m_refused.insert(row, reason);
     emit dataChanged(index(row, 0), index(row, columnCount() - 1));
-}
-
-void AlmanacModel::discardEdit(int row)
-{
-    revertRow(row);
-    m_refused.remove(row);
-    selectRow(row);
 }
 
 QList<AlmanacModel::Kept> AlmanacModel::keptEdits() const
@@ -288,69 +326,37 @@ QString AlmanacModel::dayOf(int row) const
 
 int AlmanacModel::undoRow() const
 {
-    return m_undo.isEmpty() ? -1 : rowOf(m_undo.last().id);
+    return m_history.canUndo() ? rowOf(m_history.nextUndo().id) : -1;
 }
 
 int AlmanacModel::redoRow() const
 {
-    return m_redo.isEmpty() ? -1 : rowOf(m_redo.last().id);
+    return m_history.canRedo() ? rowOf(m_history.nextRedo().id) : -1;
 }
 
 bool AlmanacModel::undo()
 {
-    return replay(m_undo, m_redo, true);
+    return replay(true);
 }
 
 bool AlmanacModel::redo()
 {
-    return replay(m_redo, m_undo, false);
+    return replay(false);
 }
 
-// Writes back one change of `from` as an ordinary write; once written, it
-// moves to `to`. A refused one stays where it was.
-bool AlmanacModel::replay(QList<Change> &from, QList<Change> &to, bool useBefore)
+// The change goes back as an ordinary write, only over the value this copy wrote.
+bool AlmanacModel::replay(bool undo)
 {
-    if (from.isEmpty())
-        return false;
-    const Change c = from.last();
-    const int row = rowOf(c.id);
-    if (row < 0)
-        return false;
-    const QList<Change> undo = m_undo, redo = m_redo;
-    const bool ok = writeValue(row, c.field, useBefore ? c.before : c.after);
-    m_undo = undo;
-    m_redo = redo;
-    if (ok) {
-        from.removeLast();
-        to.append(c);
-    }
-    return ok;
+    return m_history.replay(undo, [this](const Change &c, const QVariant &value, const QVariant &expected) {
+        const int row = rowOf(c.id);
+        return row >= 0 && writeOrKeep(row, {{c.field, value}}, {{c.field, expected}});
+    });
 }
 
 bool AlmanacModel::writeValue(int row, const QString &field, const QVariant &value)
 {
     const QModelIndex cell = index(row, fieldIndex(field));
-    if (!cell.isValid() || !(flags(cell) & Qt::ItemIsEditable))
-        return false;
-    QSqlTableModel::setData(cell, value);
-    m_refused.remove(row);
-    return writeRow(row);
-}
-
-QList<AlmanacModel::Past> AlmanacModel::history(const QString &day) const
-{
-    QList<Past> past;
-    QSqlQuery q(database());
-    q.setForwardOnly(true);
-    q.prepare(QStringLiteral("SELECT Quand, Champ, Avant, Apres, Copie FROM Historique"
-                             " WHERE Date = ? ORDER BY id DESC"));
-    q.addBindValue(day);
-    if (!q.exec())
-        return past;  // no history in this file yet
-    while (q.next())
-        past.append({q.value(0).toString(), q.value(1).toString(), q.value(4).toString(),
-                     q.value(2), q.value(3)});
-    return past;
+    return cell.isValid() && (flags(cell) & Qt::ItemIsEditable) && writeOrKeep(row, {{field, value}}, {});
 }
 
 bool AlmanacModel::storedRow(const QVariant &id, QSqlRecord *out)
@@ -367,33 +373,6 @@ bool AlmanacModel::storedRow(const QVariant &id, QSqlRecord *out)
     if (q.lastError().isValid()) {
         setLastError(q.lastError());
         return false;
-    }
-    return true;
-}
-
-// What each write replaced, in the write's own transaction; only the last
-// changes of each day and field are kept.
-bool AlmanacModel::recordHistory(QSqlQuery &q, const QString &day, const QList<Change> &changes)
-{
-    // Made at the first write; a rolled-back write takes it back with it.
-    if (!m_historyReady && (!q.exec(kCreateHistory) || !q.exec(kIndexHistory)))
-        return false;
-    const QString when = platform().nowUtc().toString(Qt::ISODate);
-    for (const Change &c : changes) {
-        q.prepare(QStringLiteral("INSERT INTO Historique (Date, Champ, Avant, Apres, Quand, Copie)"
-                                 " VALUES (?, ?, ?, ?, ?, ?)"));
-        for (const QVariant &v : {QVariant(day), QVariant(c.field), c.before, c.after, QVariant(when),
-                                  QVariant(thisCopy())})
-            q.addBindValue(v);
-        if (!q.exec())
-            return false;
-        q.prepare(QStringLiteral("DELETE FROM Historique WHERE Date = ? AND Champ = ? AND id NOT IN"
-                                 " (SELECT id FROM Historique WHERE Date = ? AND Champ = ?"
-                                 " ORDER BY id DESC LIMIT %1)").arg(kHistoryPerField));
-        for (const QVariant &v : {QVariant(day), QVariant(c.field), QVariant(day), QVariant(c.field)})
-            q.addBindValue(v);
-        if (!q.exec())
-            return false;
     }
     return true;
 }
@@ -458,13 +437,12 @@ bool AlmanacModel::updateRowInTable(int row, const QSqlRecord &values)
         return abandon(rowChanged());
     for (Change &c : changes)
         c.before = stored.value(c.field);
-    if (!recordHistory(q, stored.value(QStringLiteral("Date")).toString(), changes))
+    if (!m_history.record(q, stored.value(QStringLiteral("Date")).toString(), changes))
         return abandon(q.lastError());
     if (!q.exec(QStringLiteral("COMMIT")))
         return abandon(q.lastError());
-    m_historyReady = true;
     m_written = changes;
-    return true;  // the caller reads the row again (selectRow)
+    return true;  // the caller reads the row again
 }
 
 bool AlmanacModel::insertRowIntoTable(const QSqlRecord &)

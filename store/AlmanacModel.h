@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/AlmanacHistory.h"
+
 #include <QHash>
 #include <QList>
 #include <QSqlRecord>
@@ -12,33 +14,25 @@ class DailyBackup;
 // holds what this copy of the program read (another copy may share the
 // file). A row whose write fails keeps its typed text, marked, and is not
 // written again until it is edited again; the other rows stay editable.
-// Every write records what it replaced in the table "Historique", and this
-// session's changes can be undone and redone.
+// Every write goes through writeFields(), the one row write, which records
+// what it replaced in the history; this session's changes can be undone and
+// redone.
 class AlmanacModel : public QSqlTableModel
 {
     Q_OBJECT
 
 public:
-    // One field's change, as written.
-    struct Change
-    {
-        QVariant id;
-        QString field;
-        QVariant before, after;
-    };
-    // A past value from "Historique", newest first.
-    struct Past
-    {
-        QString when, field, copy;  // when: UTC, ISO 8601
-        QVariant before, after;
-    };
+    using Change = AlmanacHistory::Change;
+    using Past = AlmanacHistory::Past;
+    // Values by field name.
+    using Fields = QList<QPair<QString, QVariant>>;
     // The typed text of a refused row, kept across a reload.
     struct Kept
     {
         QString file;  // the almanac it belongs to, once its model is gone
         QVariant id;
         QString day;
-        QList<QPair<QString, QVariant>> fields;
+        Fields fields;
         QString reason;
     };
 
@@ -70,10 +64,14 @@ public:
 
     // Writes `row` when it holds an edit that was not refused.
     bool writeRow(int row);
+    // The one row write: `fields` of `row` (editable ones only), in one
+    // transaction, and only if the row still holds what this copy read and
+    // each field of `expected` its value. The row is read again; this
+    // copy's edits of other fields stay as they were. False, with
+    // lastError() and theirTexts(), when refused: nothing is marked or said.
+    bool writeFields(int row, const Fields &fields, const Fields &expected = {});
     bool isPending(int row) const;
     void markRefused(int row, const QString &reason);
-    // Drops the row's edit, refused or not, and reads it again from the file.
-    void discardEdit(int row);
     QList<Kept> keptEdits() const;
     void restore(const QList<Kept> &kept);
 
@@ -87,11 +85,11 @@ public:
     int redoRow() const;
     bool undo();
     bool redo();
-    // Writes `value` into `field` of `row` at once: an ordinary change.
+    // Writes `value` into `field` of `row` at once: an ordinary change,
+    // kept in the row and reported like a typed one when refused.
     bool writeValue(int row, const QString &field, const QVariant &value);
     // The day's recorded changes, newest first (none when the file has no history).
-    QList<Past> history(const QString &day) const;
-    static constexpr int kHistoryPerField = 200;
+    QList<Past> history(const QString &day) const { return m_history.pastOf(database(), day); }
 
     void setBackup(DailyBackup *backup) { m_backup = backup; }
 
@@ -109,15 +107,19 @@ private:
     // The stored row whose key is `id`; an empty record when there is none.
     // False with lastError() set when the file cannot be read.
     bool storedRow(const QVariant &id, QSqlRecord *out);
-    bool recordHistory(QSqlQuery &q, const QString &day, const QList<Change> &changes);
-    bool replay(QList<Change> &from, QList<Change> &to, bool useBefore);
+    // This copy's edits in `row`, whole texts.
+    Fields edits(int row) const;
+    // writeFields(); when refused, the values stay in the row, marked, and writeFailed() is emitted.
+    bool writeOrKeep(int row, const Fields &fields, const Fields &expected);
+    // Reads the row again, keeping the edits of the fields not `written`.
+    void reread(int row, const Fields &written);
+    bool replay(bool undo);
 
     QList<QSqlRecord> m_read;        // each row as last read from the file
     QString m_keyColumn;             // what names one row of the table in an UPDATE
     QHash<int, QString> m_refused;   // row -> why its write failed
-    QList<Change> m_undo, m_redo;    // this session's changes
+    AlmanacHistory m_history;
     QList<Change> m_written;         // what the last successful write changed
     QString m_theirTexts;
-    bool m_historyReady = false;  // "Historique" known to exist in the file
     DailyBackup *m_backup = nullptr;
 };

@@ -323,7 +323,10 @@ void RecordSource::forgetUnsaved()
 
 void RecordSource::keepUnsavedAtEnd(const RecordSource *current)
 {
-    const QList<AlmanacModel::Kept> kept = (current ? current->m_model->keptEdits() : QList<AlmanacModel::Kept>()) + g_kept;
+    QList<AlmanacModel::Kept> kept = current ? current->m_model->keptEdits() : QList<AlmanacModel::Kept>();
+    for (AlmanacModel::Kept &k : kept)
+        k.file = current->filePath();
+    kept += g_kept;
     if (kept.isEmpty())
         return;
     const QString now = platform().nowUtc().toString(Qt::ISODate);
@@ -331,7 +334,7 @@ void RecordSource::keepUnsavedAtEnd(const RecordSource *current)
     QString listing;
     for (const AlmanacModel::Kept &k : kept) {
         for (const auto &[field, value] : k.fields) {
-            texts.append({now, k.day, field, value.toString()});
+            texts.append({now, k.day, field, value, UnsavedTexts::almanacName(k.file)});
             listing += QStringLiteral("\n%1 %2 : %3").arg(k.day, field, value.toString());
         }
     }

@@ -1,11 +1,14 @@
 #include "store/UnsavedTexts.h"
 
 #include "core/Platform.h"
+#include "store/AlmanacModel.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+
+#include <algorithm>
 
 namespace UnsavedTexts {
 
@@ -14,7 +17,7 @@ QByteArray lines(const QList<Text> &texts)
 {
     QByteArray out;
     for (const Text &t : texts)
-        out += QStringList{t.when, t.day, t.field, escape(t.text)}.join(u'\t').toUtf8() + '\n';
+        out += QStringList{t.when, t.day, t.field, escape(t.text), escape(t.almanac)}.join(u'\t').toUtf8() + '\n';
     return out;
 }
 }  // namespace
@@ -22,6 +25,18 @@ QByteArray lines(const QList<Text> &texts)
 QString path()
 {
     return platform().stateFolder() + QStringLiteral("/textes-non-enregistres.tsv");
+}
+
+QString almanacName(const QString &file)
+{
+    const QFileInfo info(file);
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
+}
+
+bool belongsTo(const Text &text, const QString &almanacFile)
+{
+    return text.almanac.isEmpty() || text.almanac == almanacName(almanacFile);
 }
 
 bool append(const QList<Text> &texts, QString *error)
@@ -46,9 +61,13 @@ QList<Text> read()
     if (!f.open(QIODevice::ReadOnly))
         return texts;
     while (!f.atEnd()) {
-        const QStringList parts = QString::fromUtf8(f.readLine()).chopped(1).split(u'\t');
-        if (parts.size() == 4)
-            texts.append({parts[0], parts[1], parts[2], unescape(parts[3])});
+        QByteArray line = f.readLine();
+        if (line.endsWith('\n'))  // the last line may have none
+            line.chop(1);
+        const QStringList parts = QString::fromUtf8(line).split(u'\t');
+        if (parts.size() == 4 || parts.size() == 5)
+            texts.append({parts[0], parts[1], parts[2], unescape(parts[3]),
+                          parts.size() == 5 ? unescape(parts[4]).toString() : QString()});
     }
     return texts;
 }
@@ -61,10 +80,43 @@ bool replace(const QList<Text> &texts)
     return f.open(QIODevice::WriteOnly) && f.write(lines(texts)) >= 0 && f.commit();
 }
 
-QString escape(const QString &text)
+QList<ImportFailure> rewrite(AlmanacModel &model, const QString &file)
 {
+    const QList<Text> texts = read();
+    QList<Text> kept;
+    QList<ImportChange> changes;
+    QList<qsizetype> changed;  // the text of each change
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+        const Text &t = texts[i];
+        int row = 0;
+        while (row < model.rowCount() && model.dayOf(row) != t.day)
+            ++row;
+        const int field = t.field == QLatin1String("Evenement1") ? 1 : t.field == QLatin1String("Evenement2") ? 2 : 0;
+        if (!belongsTo(t, file) || row == model.rowCount() || field == 0) {
+            kept.append(t);
+            continue;
+        }
+        changes.append({row, t.day, field, QVariant(), t.text});
+        changed.append(i);
+    }
+    const QList<ImportFailure> failures = applyImport(model, changes, file);
+    for (qsizetype c = 0; c < changes.size(); ++c) {
+        const bool failed = std::any_of(failures.cbegin(), failures.cend(), [&](const ImportFailure &f) {
+            return f.key == changes[c].key && f.field == changes[c].field;
+        });
+        if (failed)
+            kept.append(texts[changed[c]]);
+    }
+    replace(kept);
+    return failures;
+}
+
+QString escape(const QVariant &text)
+{
+    if (text.isNull())
+        return QStringLiteral("\\N");  // an escape no text gives
     QString out;
-    for (const QChar c : text) {
+    for (const QChar c : text.toString()) {
         switch (c.unicode()) {
         case '\\': out += QStringLiteral("\\\\"); break;
         case '\t': out += QStringLiteral("\\t"); break;
@@ -76,8 +128,10 @@ QString escape(const QString &text)
     return out;
 }
 
-QString unescape(const QString &text)
+QVariant unescape(const QString &text)
 {
+    if (text == QLatin1String("\\N"))
+        return QVariant(QMetaType::fromType<QString>());
     QString out;
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (text[i] != u'\\' || i + 1 == text.size()) {

@@ -81,6 +81,14 @@ inline QList<DayRow> dayRows(const QVector<TestRow> &days)
     return rows;
 }
 
+// A text as the tests compare it: "(null)" for Null (a null variant or a
+// null string, which SQLite stores as NULL), else its text (QVariant's ==
+// takes Null and the empty text for equal).
+inline QString asText(const QVariant &v)
+{
+    return v.isNull() || v.toString().isNull() ? QStringLiteral("(null)") : v.toString();
+}
+
 // Runs `work` on the file through a connection of its own, closed after.
 template <typename Result>
 Result withDatabase(const QString &path, const std::function<Result(QSqlDatabase &)> &work)

@@ -1,12 +1,14 @@
 // The almanac as the program reads and writes it: where it is found, today's
-// three days at the load, two copies of the program on one file, the daily
-// backups, and what a search query matches.
+// three days at the load, two copies of the program on one file, a history
+// table not ours, the daily backups, the texts kept for later, and what a
+// search query matches.
 #include "AlmanacFixture.h"
 #include "FakePlatform.h"
 #include "core/Module1.h"
 #include "core/Places.h"
 #include "store/AlmanacModel.h"
 #include "store/AlmanacSearch.h"
+#include "store/UnsavedTexts.h"
 
 #include <QDirIterator>
 #include <QTemporaryDir>
@@ -222,15 +224,79 @@ private slots:
         for (const QString &text : {QStringLiteral("ligne six"), QStringLiteral("encore")}) {
             QVERIFY(m2->setData(m2->index(5, ev1), text));  // written, then written again
             QVERIFY(m2->submit());
-            QCOMPARE(readField(base(), 6, "Evenement1").toString(), text);
+            QCOMPARE(asText(readField(base(), 6, "Evenement1")), text);
         }
-        QCOMPARE(readField(base(), 5, "Evenement1").toString(), first);
-        QCOMPARE(readField(base(), 5, "Date").toString(), update.contains(QLatin1String("Date")) ? "5" : "05/01");
+        QCOMPARE(asText(readField(base(), 5, "Evenement1")), first);
+        QCOMPARE(asText(readField(base(), 5, "Date")), update.contains(QLatin1String("Date")) ? "5" : "05/01");
+    }
+
+    // A table "Historique" that is not ours is left as it is, and the
+    // writes go on without history.
+    void foreignHistoryTable_data()
+    {
+        QTest::addColumn<QString>("create");
+        QTest::newRow("other columns") << "CREATE TABLE Historique (quoi TEXT, quand TEXT)";
+        QTest::newRow("ours and one to fill") << "CREATE TABLE Historique (id INTEGER PRIMARY KEY, Date, Champ, Avant,"
+                                                 " Apres, Quand, Copie, Auteur TEXT NOT NULL)";
+    }
+    void foreignHistoryTable()
+    {
+        QFETCH(QString, create);
+        FakePlatform desktop;
+        QVERIFY(writeAlmanac(base(), fullYear()));
+        QVERIFY(runSql(base(), {create, u"INSERT INTO Historique DEFAULT VALUES"_s}) == create.contains(u"quoi"_s));
+        RecordSource source;
+        source.setConnectionString(QStringLiteral("Data Source=") + base());
+        source.refresh();
+        AlmanacModel *m = source.model();
+        QVERIFY(m->setData(m->index(4, m->fieldIndex("Evenement1")), u"écrit"_s) && m->submit());
+        QCOMPARE(asText(readField(base(), 5, "Evenement1")), u"écrit"_s);
+        QVERIFY(m->history(u"05/01"_s).isEmpty());
+        QCOMPARE(withDatabase<int>(base(), [](QSqlDatabase &db) {
+                     QSqlQuery q(u"SELECT count(*) FROM Historique"_s, db);
+                     return q.next() ? q.value(0).toInt() : -1;
+                 }), create.contains(u"quoi"_s) ? 1 : 0);
+    }
+
+    // Texts kept for later go back to their own almanac only, and leave the
+    // file once written: a refused one stays, as do another almanac's. A
+    // Null stays Null; lines of the earlier form (no almanac) belong to
+    // any; the last line is read whole without its line end.
+    void unsavedTextsGoBackToTheirAlmanac()
+    {
+        FakePlatform desktop;
+        desktop.folder = m_dir.path();
+        QVERIFY(writeAlmanac(base(), fullYear()));
+        QVERIFY(QDir().mkpath(desktop.stateFolder()));
+        const QString here = UnsavedTexts::almanacName(base());
+        const QStringList lines{u"t\t05/01\tEvenement1\tpour l'autre\t/ailleurs/ombo.mdb"_s,
+                                u"t\t06/01\tEvenement1\tforme d'avant"_s,
+                                u"t\t07/01\tEvenement2\t\\N\t"_s + here,
+                                u"t\t08/01\tEvenement1\trefusé\t"_s + here,
+                                u"t\t09/01\tEvenement1\tsans fin\\nde ligne\t"_s + here};
+        QVERIFY(writeFile(UnsavedTexts::path(), lines.join(u'\n').toUtf8()));
+        RecordSource source;
+        source.setConnectionString(QStringLiteral("Data Source=") + base());
+        source.refresh();
+        QVERIFY(runSql(base(), {u"UPDATE Evenements SET Evenement1 = 'ailleurs' WHERE id = 8"_s}));
+        const QList<ImportFailure> refused = UnsavedTexts::rewrite(*source.model(), base());
+        QCOMPARE(refused.size(), 1);
+        QCOMPARE(refused[0].key, u"08/01"_s);
+        QCOMPARE(refused[0].error.number(), 3197);
+        const QString stored[][2] = {{u"A 05/01"_s, u"B 05/01"_s}, {u"forme d'avant"_s, u"B 06/01"_s},
+                                     {u"A 07/01"_s, u"(null)"_s}, {u"ailleurs"_s, u"B 08/01"_s},
+                                     {u"sans fin\nde ligne"_s, u"B 09/01"_s}};
+        for (int id = 5; id <= 9; ++id) {
+            QCOMPARE(asText(readField(base(), id, "Evenement1")), stored[id - 5][0]);
+            QCOMPARE(asText(readField(base(), id, "Evenement2")), stored[id - 5][1]);
+        }
+        QCOMPARE(readFile(UnsavedTexts::path()), (lines[0] + u'\n' + lines[3] + u'\n').toUtf8());
     }
 
     // Before the first write of each day, a copy of the almanac as it stood;
     // none for a day whose write failed; the last 14 written days kept. A
-    // copy that cannot be made is said once, and the writes go on.
+    // copy that cannot be made is said once, and the writes go on. Copies
+    // dated after today and files not ours are left alone, said once.
     void dailyBackups()
     {
         FakePlatform desktop;
@@ -243,15 +309,19 @@ private slots:
         QVERIFY(writeFile(folder.path(), "pas un dossier"));
         AlmanacModel *m = source.model();
         const QModelIndex cell = m->index(10, m->fieldIndex("Evenement1"));
-        QStringList copies;
+        QStringList copies, others{"ombo-2003-12-01.mdb", "ombo-2004-02-30.mdb"};  // not SQLite; no such day
+        for (int d = 1; d <= 14; ++d)
+            others << QStringLiteral("ombo-2004-03-%1.mdb").arg(d, 2, 10, QLatin1Char('0'));
         QString lastWritten;
         for (int d = -2; d < 20; ++d) {
             desktop.date = QDate(2004, 2, 1).addDays(d);
             const QString copy = desktop.date.toString(QStringLiteral("'ombo-'yyyy-MM-dd'.mdb'"));
             if (d == 0) {
                 QCOMPARE(desktop.events, QStringList{"box"});
-                QVERIFY2(desktop.boxes[0].text.startsWith(QStringLiteral("Erreur N° 3050 - La sauvegarde du jour")), qPrintable(desktop.boxes[0].text));
-                QVERIFY(QFile::remove(folder.path()));
+                QCOMPARE(desktop.boxes[0].text, QStringLiteral("Erreur N° 3050 - La sauvegarde du jour de l'almanach dans « %1/ombo-2004-01-30.mdb » a échoué (le dossier ne peut pas être créé). Votre modification est tout de même en cours d'enregistrement ; si elle échoue, un autre message le dira.").arg(folder.path()));
+                QVERIFY(QFile::remove(folder.path()) && folder.mkpath(u"."_s));
+                for (const QString &name : others)
+                    QVERIFY(name.contains(u"-03-"_s) ? QFile::copy(base(), folder.filePath(name)) : writeFile(folder.filePath(name), "étranger"));
             }
             if (d % 5 == 4) {  // another program changed the row: the day's only write fails
                 lastWritten = QStringLiteral("ailleurs %1").arg(d);
@@ -262,12 +332,16 @@ private slots:
             for (int n = 0; n < 2; ++n)
                 QVERIFY(m->setData(cell, QStringLiteral("jour %1-%2").arg(d).arg(n)) && m->submit());
             if (d >= 0) {
-                QCOMPARE(readField(folder.filePath(copy), 11, "Evenement1").toString(), lastWritten);
+                QCOMPARE(asText(readField(folder.filePath(copy), 11, "Evenement1")), lastWritten);
                 copies << copy;
             }
             lastWritten = QStringLiteral("jour %1-1").arg(d);
         }
-        QCOMPARE(folder.entryList(QDir::Files, QDir::Name), copies.mid(copies.size() - 14));
+        QStringList kept = copies.mid(copies.size() - 14) + others;
+        kept.sort();
+        QCOMPARE(folder.entryList(QDir::Files, QDir::Name), kept);
+        QCOMPARE(desktop.boxes.size(), 2);
+        QCOMPARE(desktop.boxes[1].text, QStringLiteral("Le dossier des sauvegardes « %1 » contient 14 copie(s) datée(s) d'après aujourd'hui (01/02/2004). Elles sont laissées telles quelles et ne comptent pas parmi les 14 dernières copies gardées.").arg(folder.path()));
     }
 
     // Which texts a search query matches, and where.

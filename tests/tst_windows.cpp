@@ -20,6 +20,8 @@
 #include <QLabel>
 
 #include <QTemporaryDir>
+#include <QTextDocument>
+#include <QToolTip>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -80,6 +82,14 @@ void anotherCopyWritesToday(const QString &file, const QString &text)
     AlmanacModel *m = other.model();
     QVERIFY(m->setData(m->index(4, m->fieldIndex("Evenement1")), text));
     QVERIFY(m->submit());
+}
+
+// A tooltip's text as the eye reads it (markup rendered).
+QString shownTip(const QString &tip)
+{
+    QTextDocument shown;
+    shown.setHtml(tip);
+    return Qt::mightBeRichText(tip) ? shown.toPlainText() : tip;
 }
 
 // Pixels of exactly `colour` in the band of greeting line `n`, from x on.
@@ -284,7 +294,7 @@ private slots:
         settle();
         QVERIFY(!Windows::form1() && f2().isVisible());
         QCOMPARE(Windows::form2() == hidden, !minimised);
-        QCOMPARE(cell(4).toString(), minimised ? QStringLiteral("relu") : QStringLiteral("A 05/01"));
+        QCOMPARE(asText(cell(4)), minimised ? QStringLiteral("relu") : QStringLiteral("A 05/01"));
         QCOMPARE(label()->text(), QStringLiteral("   Lundi  05/01"));
         QVERIFY(m_desktop->events.isEmpty());
     }
@@ -387,8 +397,8 @@ private slots:
         typeInToday(QStringLiteral("sans id"));
         QTest::keyClick(grid(), Qt::Key_Down);
         QVERIFY(m_desktop->events.isEmpty());
-        QCOMPARE(readField(base(), 5, "Evenement1", QStringLiteral("rowid")).toString(), QStringLiteral("sans id"));
-        QCOMPARE(readField(base(), 6, "Evenement1", QStringLiteral("rowid")).toString(), QStringLiteral("A 06/01"));
+        QCOMPARE(asText(readField(base(), 5, "Evenement1", QStringLiteral("rowid"))), QStringLiteral("sans id"));
+        QCOMPARE(asText(readField(base(), 6, "Evenement1", QStringLiteral("rowid"))), QStringLiteral("A 06/01"));
     }
 
     // Every way to end, from either window, ends once and keeps the edit
@@ -428,7 +438,7 @@ private slots:
         else
             window->close();
         QCOMPARE(m_desktop->events, events);
-        QCOMPARE(readField(base(), 5, "Evenement1").toString(), QStringLiteral("gardé"));
+        QCOMPARE(asText(readField(base(), 5, "Evenement1")), QStringLiteral("gardé"));
     }
 
     // Another copy wrote today's row: this copy's text is refused with a box
@@ -438,17 +448,22 @@ private slots:
     {
         start();
         typeInToday(QStringLiteral("mien"));
-        anotherCopyWritesToday(base(), QStringLiteral("autre"));
+        anotherCopyWritesToday(base(), QStringLiteral("<b>autre</b>"));
         goTo(5);
         QCOMPARE(m_desktop->events, QStringList{"box"});
         QVERIFY2(m_desktop->boxes[0].text.startsWith(QStringLiteral("Erreur N° 3197 - "))
                      && m_desktop->boxes[0].text.contains(QStringLiteral("05/01"))
-                     && m_desktop->boxes[0].text.contains(QStringLiteral("« autre »")),
+                     && m_desktop->boxes[0].text.contains(QStringLiteral("« <b>autre</b> »")),
                  qPrintable(m_desktop->boxes[0].text));
+        // Its tooltip shows the other copy's text as written, markup and all.
+        const QPoint at = grid()->visualRect(grid()->model()->index(4, f2().source()->model()->fieldIndex("Evenement1"))).center();
+        QHelpEvent hover(QEvent::ToolTip, at, grid()->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(grid()->viewport(), &hover);
+        QCOMPARE(shownTip(QToolTip::text()), u"Non enregistré : "_s + m_desktop->boxes[0].text.mid(17));
         typeInToday(QStringLiteral("six"), 5);
         goTo(6);
-        QCOMPARE(readField(base(), 6, "Evenement1").toString(), QStringLiteral("six"));
-        QCOMPARE(cell(4).toString(), QStringLiteral("mien"));
+        QCOMPARE(asText(readField(base(), 6, "Evenement1")), QStringLiteral("six"));
+        QCOMPARE(asText(cell(4)), QStringLiteral("mien"));
         QVERIFY(cell(4, "Evenement1", AlmanacModel::RefusedRole).isValid());
         QVERIFY(cell(4, "Evenement2", Qt::ToolTipRole).toString().startsWith(QStringLiteral("Non enregistré : ")));
         goTo(4);
@@ -456,12 +471,12 @@ private slots:
         QCOMPARE(m_desktop->boxes.size(), 1);
         typeInToday(QStringLiteral("mien encore"), 4);
         goTo(5);
-        QCOMPARE(readField(base(), 5, "Evenement1").toString(), QStringLiteral("mien encore"));
+        QCOMPARE(asText(readField(base(), 5, "Evenement1")), QStringLiteral("mien encore"));
         QCOMPARE(m_desktop->boxes.size(), 1);
         QVERIFY(!cell(4, "Evenement1", AlmanacModel::RefusedRole).isValid());
         const auto past = f2().source()->model()->history(QStringLiteral("05/01"));
         QCOMPARE(past.size(), 2);  // the other copy's write, then ours
-        QCOMPARE(past[0].before.toString(), QStringLiteral("autre"));
+        QCOMPARE(past[0].before.toString(), QStringLiteral("<b>autre</b>"));
         QCOMPARE(past[0].after.toString(), QStringLiteral("mien encore"));
     }
 
@@ -480,10 +495,10 @@ private slots:
         if (otherCopyFirst)
             anotherCopyWritesToday(base(), QStringLiteral("autre"));
         clickTab(4);
-        QCOMPARE(readField(base(), 5, "Evenement1").toString(), otherCopyFirst ? QStringLiteral("autre") : QStringLiteral("tapé"));
+        QCOMPARE(asText(readField(base(), 5, "Evenement1")), otherCopyFirst ? QStringLiteral("autre") : QStringLiteral("tapé"));
         QCOMPARE(m_desktop->boxes.size(), otherCopyFirst ? 1 : 0);
         QCOMPARE(grid()->currentIndex().row(), 4);
-        QCOMPARE(cell(4).toString(), QStringLiteral("tapé"));
+        QCOMPARE(asText(cell(4)), QStringLiteral("tapé"));
         QCOMPARE(cell(4, "Evenement1", AlmanacModel::RefusedRole).isValid(), otherCopyFirst);
     }
 
@@ -506,13 +521,13 @@ private slots:
             key(Qt::Key_Z, Qt::ControlModifier);
             QCOMPARE(grid()->currentIndex().row(), row);
         }
-        QCOMPARE(readField(base(), 5, "Evenement1").toString(), QStringLiteral("A 05/01"));
+        QCOMPARE(asText(readField(base(), 5, "Evenement1")), QStringLiteral("A 05/01"));
         QVERIFY(readField(base(), 6, "Evenement2").isNull());
-        QCOMPARE(readField(base(), 7, "Evenement1").toString(), QStringLiteral("A 07/01"));
+        QCOMPARE(asText(readField(base(), 7, "Evenement1")), QStringLiteral("A 07/01"));
         key(Qt::Key_Y, Qt::ControlModifier);
         key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-        QCOMPARE(readField(base(), 5, "Evenement1").toString(), QStringLiteral("un"));
-        QCOMPARE(readField(base(), 6, "Evenement2").toString(), QStringLiteral("deux"));
+        QCOMPARE(asText(readField(base(), 5, "Evenement1")), QStringLiteral("un"));
+        QCOMPARE(asText(readField(base(), 6, "Evenement2")), QStringLiteral("deux"));
         QCOMPARE(grid()->currentIndex().row(), 5);
 
         goTo(4);
@@ -520,15 +535,33 @@ private slots:
         auto *dialog = f2().findChild<HistoryDialog *>();
         QVERIFY(dialog);
         dialog->restoreSelected();  // the newest change: back to what was before it
-        QCOMPARE(readField(base(), 5, "Evenement1").toString(), QStringLiteral("A 05/01"));
+        QCOMPARE(asText(readField(base(), 5, "Evenement1")), QStringLiteral("A 05/01"));
         dialog->close();
         // Restoring is a change like any other: undone next, unless another
         // copy changed the row meanwhile.
         anotherCopyWritesToday(base(), QStringLiteral("autre"));
         key(Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(readField(base(), 5, "Evenement1").toString(), QStringLiteral("autre"));
+        QCOMPARE(asText(readField(base(), 5, "Evenement1")), QStringLiteral("autre"));
         QCOMPARE(m_desktop->boxes.size(), 1);
         QVERIFY(m_desktop->boxes[0].text.startsWith(QStringLiteral("Erreur N° 3197 - ")));
+    }
+
+    // Undo writes back only over what this copy wrote: once another copy
+    // wrote the row and the grid read it again, undo is refused with 3197
+    // and the other copy's text stays.
+    void undoKeepsAnotherCopysText()
+    {
+        start();
+        typeInToday(u"mien"_s);
+        goTo(5);
+        anotherCopyWritesToday(base(), u"autre"_s);
+        clickTab(4);
+        QCOMPARE(asText(cell(4)), u"autre"_s);
+        trigger("undo");
+        QCOMPARE(asText(readField(base(), 5, u"Evenement1"_s)), u"autre"_s);
+        QCOMPARE(m_desktop->boxes.size(), 1);
+        QVERIFY2(m_desktop->boxes[0].text.startsWith(u"Erreur N° 3197 - "_s) && m_desktop->boxes[0].text.contains(u"« autre »"_s),
+                 qPrintable(m_desktop->boxes[0].text));
     }
 
     // Texts refused at the end are kept in a file the end box names, offered
@@ -563,12 +596,18 @@ private slots:
         Windows::unloadForm2();
         settle();
         m_desktop->clear();
+        // A text another almanac refused waits for that almanac.
+        const QString kept = state + QStringLiteral("/textes-non-enregistres.tsv");
+        const QByteArray elsewhere = "2004-01-05T12:00:00Z\t05/01\tEvenement1\tpas ici\t/ailleurs/ombo.mdb\n";
+        QVERIFY(writeFile(kept, readFile(kept) + elsewhere));
         Windows::start();
         auto *offer = f2().findChild<QDialog *>(QStringLiteral("RecoveryDialog"));
         QVERIFY(offer);
+        QVERIFY(offer->findChild<QLabel *>(u"intro"_s)->text().endsWith(
+            u"\n1 autre(s) texte(s) non enregistré(s) appartiennent à un autre almanach : ils restent gardés pour lui."_s));
         offer->findChild<QPushButton *>(QStringLiteral("rewrite"))->click();
-        QCOMPARE(readField(base(), 5, "Evenement1").toString(), typed);
-        QVERIFY(!QFile::exists(state + QStringLiteral("/textes-non-enregistres.tsv")));
+        QCOMPARE(asText(readField(base(), 5, "Evenement1")), typed);
+        QCOMPARE(readFile(kept), elsewhere);
         QVERIFY(m_desktop->events.isEmpty());
     }
 
@@ -778,14 +817,51 @@ private slots:
         dialog->setPolicy(ImportPolicy::Replace);
         QCOMPARE(list->topLevelItemCount(), 3);
         QCOMPARE(list->topLevelItem(0)->text(3), u"neuf"_s);
-        QCOMPARE(readField(base(), 5, u"Evenement1"_s).toString(), u"A 05/01"_s);
+        QCOMPARE(asText(readField(base(), 5, u"Evenement1"_s)), u"A 05/01"_s);
         QTest::mouseClick(dialog->findChild<QWidget *>(u"import"_s), Qt::LeftButton);
-        QCOMPARE(readField(base(), 5, u"Evenement1"_s).toString(), u"neuf"_s);
+        QCOMPARE(asText(readField(base(), 5, u"Evenement1"_s)), u"neuf"_s);
         QVERIFY(readField(base(), 5, u"Evenement2"_s).isNull());
         AlmanacModel *m = f2().source()->model();
         QCOMPARE(m->index(4, m->fieldIndex("Evenement1")).data().toString(), u"neuf"_s);
         QCOMPARE(m_desktop->boxes.size(), 1);
         QVERIFY(m_desktop->boxes[0].text.startsWith(u"3 texte(s) importé(s)"_s));
+    }
+
+    // An import writes only the texts it changes: a row whose edit of the
+    // other text was refused keeps that edit unwritten, and the other
+    // copy's text stays. Rows another copy changed since the preview are
+    // refused in one box, after the others are written.
+    void importBesideRefusals()
+    {
+        start();
+        typeInToday(u"mien"_s);
+        anotherCopyWritesToday(base(), u"autre"_s);
+        goTo(5);
+        QCOMPARE(m_desktop->boxes.size(), 1);
+        QVERIFY(writeFile(m_dir.filePath(u"in.csv"_s), "05/01,,plus\n06/01,,plus\n07/01,,plus\n08/01,,<i>plus</i>\n"));
+        m_desktop->fileAnswers = {m_dir.filePath(u"in.csv"_s)};
+        trigger("actionImport");
+        auto *dialog = f2().findChild<ImportDialog *>();
+        dialog->setPolicy(ImportPolicy::Append);
+        auto *list = dialog->findChild<QTreeWidget *>(u"changes"_s);
+        QCOMPARE(list->topLevelItemCount(), 4);  // the second texts only
+        QCOMPARE(shownTip(list->topLevelItem(3)->toolTip(3)), u"B 08/01 ; <i>plus</i>"_s);
+        QVERIFY(runSql(base(), {u"UPDATE Evenements SET Evenement2 = 'ailleurs' WHERE id IN (6, 7)"_s}));
+        QTest::mouseClick(dialog->findChild<QWidget *>(u"import"_s), Qt::LeftButton);
+        const QString expected[][2] = {{u"autre"_s, u"B 05/01 ; plus"_s}, {u"A 06/01"_s, u"ailleurs"_s},
+                                       {u"A 07/01"_s, u"ailleurs"_s}, {u"A 08/01"_s, u"B 08/01 ; <i>plus</i>"_s}};
+        for (int id = 5; id <= 8; ++id) {
+            QCOMPARE(asText(readField(base(), id, u"Evenement1"_s)), expected[id - 5][0]);
+            QCOMPARE(asText(readField(base(), id, u"Evenement2"_s)), expected[id - 5][1]);
+        }
+        QCOMPARE(asText(cell(4)), u"mien"_s);  // still this copy's, unwritten
+        QVERIFY(cell(4, "Evenement1", AlmanacModel::RefusedRole).isValid());
+        QCOMPARE(asText(cell(5, "Evenement2")), u"ailleurs"_s);
+        QCOMPARE(m_desktop->boxes.size(), 2);
+        QCOMPARE(m_desktop->boxes[1].text,
+                 u"2 texte(s) importé(s) depuis « in.csv ».\n2 texte(s) refusé(s) :\n\nErreur N° 3197 - Une autre copie "
+                 "d'Ombrelune a modifié cette ligne depuis sa lecture dans « %1 » : la modification n'a pas été "
+                 "enregistrée.\n06/01 Événement 2, 07/01 Événement 2"_s.arg(base()));
     }
 
     // Printing draws the booklet on the printer chosen.

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Reliability checks beyond the ordinary tests:
-#   1. the tests built with AddressSanitizer and UndefinedBehaviorSanitizer;
-#   2. clang-tidy on the program's code, with the checked-in .clang-tidy;
-#   3. short libFuzzer runs on the day-key weekday, the record search and the
+#   1. the kill test at length: a writing copy killed OMBO_KILLS times (200
+#      by default; the ordinary suite kills 24 times), on the ordinary build
+#      (OMBO_BUILD_DIR, build/ by default);
+#   2. the tests built with AddressSanitizer and UndefinedBehaviorSanitizer;
+#   3. clang-tidy on the program's code, with the checked-in .clang-tidy;
+#   4. short libFuzzer runs on the day-key weekday, the record search and the
 #      three import readers (CSV, calendar text, iCalendar).
 # Exits non-zero at the first failure. OMBO_FUZZ_SECONDS sets each fuzz run's
 # length (20 by default).
@@ -19,7 +22,15 @@ tools/install-missing.sh "${pkgs[@]}"
 
 step() { echo; echo "=== $* ($(date +%T))"; }
 
-# 1. Sanitized tests. Leak detection is off: Qt and fontconfig keep caches for
+# 1. The kill test: a write, its history row and the day's backup survive a
+# kill at any instant.
+step "kill test, ${OMBO_KILLS:-200} kills"
+build=${OMBO_BUILD_DIR:-$here/build}
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" -j "$jobs" --target tst_crash
+OMBO_KILLS=${OMBO_KILLS:-200} QT_QPA_PLATFORM=offscreen LC_ALL=C.UTF-8 TZ=Europe/Paris "$build/tests/tst_crash"
+
+# 2. Sanitized tests. Leak detection is off: Qt and fontconfig keep caches for
 # the life of the process that LeakSanitizer reports as leaks.
 step "ASan+UBSan build and tests"
 san="-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined"
@@ -33,7 +44,7 @@ regex="^($(IFS='|'; echo "${sanitized_tests[*]}"))\$"
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --output-on-failure -j "$jobs" -R "$regex")
 
-# 2. clang-tidy, on the sanitized build's compile commands.
+# 3. clang-tidy, on the sanitized build's compile commands.
 step "clang-tidy"
 tidy_status=0
 ls core/*.cpp app/*.cpp calendar/*.cpp store/*.cpp store/transfer/*.cpp ui/*.cpp |
@@ -46,7 +57,7 @@ if [ "$tidy_status" -ne 0 ] || grep -q -E '(warning|error):' build-asan/clang-ti
 fi
 echo "clang-tidy: clean"
 
-# 3. Fuzzing, from the committed seeds; new inputs go to a scratch corpus.
+# 4. Fuzzing, from the committed seeds; new inputs go to a scratch corpus.
 step "libFuzzer build"
 cmake -S fuzz -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build-fuzz -j "$jobs"

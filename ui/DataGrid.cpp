@@ -3,11 +3,14 @@
 #include "store/AlmanacModel.h"
 #include "store/TextLines.h"
 #include "ui/Accessibility.h"
+#include "ui/Look.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QHelpEvent>
 #include <QScrollBar>
+#include <QToolTip>
 
 CellEditor::CellEditor(QWidget *parent)
     : QPlainTextEdit(parent)
@@ -112,6 +115,16 @@ void CellDelegate::updateEditorGeometry(QWidget *editor, const QStyleOptionViewI
     if (r.bottom() > room.bottom())
         r.moveBottom(room.bottom());
     editor->setGeometry(r);
+}
+
+bool CellDelegate::helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
+                              const QModelIndex &index)
+{
+    const QString tip = index.data(Qt::ToolTipRole).toString();
+    if (event->type() != QEvent::ToolTip || tip.isEmpty())
+        return QStyledItemDelegate::helpEvent(event, view, option, index);
+    QToolTip::showText(event->globalPos(), plainToolTip(tip), view, option.rect);
+    return true;
 }
 
 void CellDelegate::initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const

@@ -22,6 +22,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -215,29 +216,29 @@ void Form2::buildEditCommands()
 
 void Form2::offerUnsavedTexts()
 {
-    const QList<UnsavedTexts::Text> texts = UnsavedTexts::read();
-    if (texts.isEmpty())
+    QList<UnsavedTexts::Text> mine;
+    int elsewhere = 0;
+    for (const UnsavedTexts::Text &t : UnsavedTexts::read()) {
+        if (UnsavedTexts::belongsTo(t, Adodc1->filePath()))
+            mine.append(t);
+        else
+            ++elsewhere;
+    }
+    if (mine.isEmpty())
         return;
-    auto *dialog = new RecoveryDialog(texts, this);
+    auto *dialog = new RecoveryDialog(mine, elsewhere, this);
     connect(dialog, &QDialog::accepted, this, &Form2::rewriteUnsavedTexts);
     dialog->open();
 }
 
 void Form2::rewriteUnsavedTexts()
 {
-    AlmanacModel *model = Adodc1->model();
-    QList<UnsavedTexts::Text> elsewhere;
-    for (const UnsavedTexts::Text &t : UnsavedTexts::read()) {
-        int row = 0;
-        while (row < model->rowCount() && model->dayOf(row) != t.day)
-            ++row;
-        // Written, or refused and then kept in the grid like any refused text.
-        if (row < model->rowCount() && model->fieldIndex(t.field) >= 0)
-            model->writeValue(row, t.field, t.text);
-        else
-            elsewhere.append(t);
-    }
-    UnsavedTexts::replace(elsewhere);
+    const QList<ImportFailure> failures = UnsavedTexts::rewrite(*Adodc1->model(), Adodc1->filePath());
+    if (!failures.isEmpty())
+        platform().messageBox(QStringLiteral("Les textes refusés restent gardés dans « %1 ».")
+                                      .arg(QDir::toNativeSeparators(UnsavedTexts::path()))
+                                  + refusalList(failures),
+                              QString(), Style::OkOnly);
 }
 
 void Form2::load()

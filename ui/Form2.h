@@ -27,10 +27,11 @@ public:
     void unload();
     // Writes the grid's pending edit; says so in a box when that fails.
     bool savePending();
-    // Offers the texts an earlier run could not write, when there are any.
+    // Offers the texts an earlier run could not write in this almanac, when
+    // there are any.
     void offerUnsavedTexts();
-    // Writes them through the grid's own path; those whose day is not in
-    // the almanac stay in their file.
+    // Writes them through the grid's own path; those not written stay in
+    // their file, and the refused ones are said in one box.
     void rewriteUnsavedTexts();
 
     bool wasShown() const { return m_shown; }

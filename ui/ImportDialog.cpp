@@ -75,7 +75,7 @@ void ImportDialog::plan()
                                ImportPolicy(m_policy->currentData().toInt()), &error);
     for (const ImportChange &c : m_changes) {
         auto *item = new QTreeWidgetItem({c.key, QStringLiteral("Événement %1").arg(c.field), shown(c.stored), shown(c.result)});
-        item->setToolTip(3, c.result.toString().left(2000));
+        item->setToolTip(3, plainToolTip(c.result.toString().left(2000)));
         m_list->addTopLevelItem(item);
     }
     if (!error.isEmpty())
@@ -98,17 +98,10 @@ void ImportDialog::accept()
     }
     const QList<ImportFailure> failures = applyImport(*m_source->model(), m_changes, m_source->filePath());
     QDialog::accept();
-    int written = 0;
-    for (const ImportChange &c : m_changes) {
-        bool failed = false;
-        for (const ImportFailure &f : failures)
-            failed = failed || f.key == c.key;
-        written += failed ? 0 : 1;
-    }
     QString report = QStringLiteral("%1 texte(s) importé(s) depuis « %2 ».")
-                         .arg(written)
+                         .arg(m_changes.size() - failures.size())
                          .arg(QFileInfo(m_file).fileName());
-    for (const ImportFailure &f : failures)
-        report += QStringLiteral("\n%1 : ").arg(f.key) + f.error.fullMessage();
+    if (!failures.isEmpty())
+        report += refusalList(failures);
     platform().messageBox(report, QString(), Style::OkOnly);
 }

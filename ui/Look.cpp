@@ -6,6 +6,7 @@
 #include <QImageReader>
 #include <QPixmap>
 #include <QPushButton>
+#include <QTextDocument>
 
 QFont sansSerifFont(qreal points, bool bold)
 {
@@ -45,4 +46,9 @@ QDialogButtonBox *acceptRejectButtons(QDialog *dialog, const QString &acceptText
     QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
     return buttons;
+}
+
+QString plainToolTip(const QString &text)
+{
+    return Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal);
 }

@@ -22,3 +22,6 @@ QIcon loadIcon(const QString &file16, const QString &file32, bool smallOnly = fa
 // the button unnamed).
 QDialogButtonBox *acceptRejectButtons(QDialog *dialog, const QString &acceptText, const QString &acceptName,
                                       const QString &rejectText, const QString &rejectName = QString());
+
+// A tooltip that shows `text` as typed: markup in it is never rendered.
+QString plainToolTip(const QString &text);

@@ -4,11 +4,12 @@
 
 #include <QDialog>
 
-// The texts an earlier run could not write, offered again at start-up.
+// The texts an earlier run could not write in this almanac, offered again at
+// start-up; it says how many others wait for another almanac.
 class RecoveryDialog : public QDialog
 {
     Q_OBJECT
 
 public:
-    RecoveryDialog(const QList<UnsavedTexts::Text> &texts, QWidget *parent);
+    RecoveryDialog(const QList<UnsavedTexts::Text> &texts, int elsewhere, QWidget *parent);
 };

@@ -3,26 +3,42 @@
 #include "store/AlmanacModel.h"
 #include "store/SqlErrors.h"
 
+#include <QHash>
+
 QList<ImportFailure> applyImport(AlmanacModel &model, const QList<ImportChange> &changes,
                                  const QString &file)
 {
     QList<ImportFailure> failures;
-    const int columns[2] = {model.fieldIndex(QStringLiteral("Evenement1")),
-                            model.fieldIndex(QStringLiteral("Evenement2"))};
     for (qsizetype i = 0; i < changes.size();) {
         // All the changes of one row, then that row's write.
-        const int row = changes[i].row;
-        const QString key = changes[i].key;
-        bool set = true;
-        for (; i < changes.size() && changes[i].row == row; ++i) {
+        const qsizetype first = i;
+        AlmanacModel::Fields fields;
+        for (; i < changes.size() && changes[i].row == changes[first].row; ++i) {
             const ImportChange &c = changes[i];
-            const QVariant value = c.result.isNull() ? QVariant(QMetaType::fromType<QString>()) : c.result;
-            set = model.setData(model.index(row, columns[c.field - 1]), value, Qt::EditRole) && set;
+            fields.append({QStringLiteral("Evenement%1").arg(c.field),
+                           c.result.isNull() ? QVariant(QMetaType::fromType<QString>()) : c.result});
         }
-        if (set && model.writeRow(row))
+        if (model.writeFields(changes[first].row, fields))
             continue;
-        failures.append({key, writeError(model.lastError(), file, false)});
-        model.discardEdit(row);  // show what the file holds now
+        const OmboError error = writeError(model.lastError(), file, false);
+        for (qsizetype k = first; k < i; ++k)
+            failures.append({changes[k].key, changes[k].field, error});
     }
     return failures;
+}
+
+QString refusalList(const QList<ImportFailure> &failures)
+{
+    QStringList reasons;
+    QHash<QString, QStringList> where;
+    for (const ImportFailure &f : failures) {
+        const QString reason = f.error.fullMessage();
+        if (!where.contains(reason))
+            reasons << reason;
+        where[reason] << QStringLiteral("%1 Événement %2").arg(f.key).arg(f.field);
+    }
+    QString out = QStringLiteral("\n%1 texte(s) refusé(s) :").arg(failures.size());
+    for (const QString &reason : reasons)
+        out += QStringLiteral("\n\n") + reason + QLatin1Char('\n') + where[reason].join(QStringLiteral(", "));
+    return out;
 }

@@ -5,15 +5,20 @@
 
 class AlmanacModel;
 
-// A row that could not be written.
+// A text that could not be written.
 struct ImportFailure
 {
     QString key;
+    int field = 1;
     OmboError error;
 };
 
-// Writes the changes through the model, row by row, each row only if it
-// still holds what the model read (the grid's own write path). A row that
-// fails is left as the file holds it and reported; the others are written.
+// Writes the changes through the model's one row write, row by row, each
+// row only if it still holds what the model read, and only the fields the
+// import changes. A row that fails is left as the file holds it, and its
+// texts are returned; the others are written. Nothing is said here.
 QList<ImportFailure> applyImport(AlmanacModel &model, const QList<ImportChange> &changes,
                                  const QString &file);
+// The refused texts for a box: how many, then each reason once with the
+// days and fields it refused.
+QString refusalList(const QList<ImportFailure> &failures);
