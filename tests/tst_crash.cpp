@@ -2,7 +2,7 @@
 // that passes SQLite's integrity check and holds exactly the edits whose
 // write had completed, each with its history row, and a day's backup that
 // is whole and as the file stood, or none. The writer is this same binary
-// run with --writer: each one on a day of its own (so its first write makes
+// run with --writer: every other one on a new day (so its first write makes
 // that day's copy), it edits rows through the program's own write path and
 // says so on stdout before and after each write. Kills land at moments
 // drawn from a fixed seed, so a failure can be replayed; OMBO_KILLS sets how
@@ -27,7 +27,7 @@ constexpr int kRound = 25;
 
 QDate dayOf(int seed)
 {
-    return QDate(2030, 1, 1).addDays(seed);
+    return QDate(2030, 1, 1).addDays(seed / 2);
 }
 
 // What a file holds (no history table before the first write).
@@ -117,6 +117,8 @@ private slots:
                 completed = landed = 0;
             }
             const Texts before = expected;
+            const QString copy = dir.filePath(dayOf(k).toString(QStringLiteral("'sauvegardes/ombo-'yyyy-MM-dd'.mdb'")));
+            const bool hadCopy = QFile::exists(copy);
             const int delay = int(rng() % 120);  // ms after the writer is ready
             QProcess child;
             child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -153,9 +155,8 @@ private slots:
 
             // The day's copy, made before the writer's first write: there
             // once a write completed, and then whole and as the file stood.
-            const QString copy = dir.filePath(dayOf(k).toString(QStringLiteral("'sauvegardes/ombo-'yyyy-MM-dd'.mdb'")));
             QVERIFY(QFile::exists(copy) || completed == completedBefore);
-            if (!QFile::exists(copy))
+            if (hadCopy || !QFile::exists(copy))
                 continue;
             ++copies;
             const auto [copyIntegrity, copyHistory, copyTexts] = look(copy);
