@@ -2,6 +2,7 @@
 
 #include "core/OmboError.h"
 #include "store/DailyBackup.h"
+#include "store/RowUpdate.h"
 #include "store/Schema.h"
 #include "store/TextLines.h"
 
@@ -17,31 +18,6 @@ const QLatin1String kId("id");
 // Names SQLite's row identity "id" for a table that has no such column.
 const QLatin1String kRowsView("ombo_rows");
 
-// A column name as SQL text. The names come from the file itself, so any
-// double quote in them is doubled.
-QString quotedName(QString name)
-{
-    return QLatin1Char('"') + name.replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
-}
-
-// The same fields with the same values and types (a Null equals only a Null).
-bool sameValues(const QSqlRecord &a, const QSqlRecord &b)
-{
-    if (a.isEmpty() || a.count() != b.count())
-        return false;
-    for (int c = 0; c < a.count(); ++c) {
-        const QVariant x = a.value(c), y = b.value(c);
-        if (x.isNull() != y.isNull() || x.metaType() != y.metaType() || x != y)
-            return false;
-    }
-    return true;
-}
-
-QSqlError rowChanged()
-{
-    return QSqlError(QStringLiteral("row changed by another copy"), QString(),
-                     QSqlError::TransactionError, QString::number(Err::RowChanged));
-}
 bool sameValue(const QVariant &x, const QVariant &y)
 {
     return x.isNull() == y.isNull() && x.metaType() == y.metaType() && x == y;
@@ -229,7 +205,7 @@ bool AlmanacModel::writeFields(int row, const Fields &fields, const Fields &expe
     for (const auto &[field, value] : expected) {
         if (!sameValue(m_read[row].value(field), value)) {
             m_theirTexts = quoted(m_read[row].value(field));
-            setLastError(rowChanged());
+            setLastError(rowChangedError());
             return false;
         }
     }
@@ -359,89 +335,28 @@ bool AlmanacModel::writeValue(int row, const QString &field, const QVariant &val
     return cell.isValid() && (flags(cell) & Qt::ItemIsEditable) && writeOrKeep(row, {{field, value}}, {});
 }
 
-bool AlmanacModel::storedRow(const QVariant &id, QSqlRecord *out)
-{
-    QSqlQuery q(database());
-    q.setForwardOnly(true);
-    q.prepare(QStringLiteral("SELECT * FROM %1 WHERE id = ?").arg(tableName()));
-    q.addBindValue(id);
-    if (!q.exec()) {
-        setLastError(q.lastError());
-        return false;
-    }
-    *out = q.next() ? q.record() : QSqlRecord();
-    if (q.lastError().isValid()) {
-        setLastError(q.lastError());
-        return false;
-    }
-    return true;
-}
-
 bool AlmanacModel::updateRowInTable(int row, const QSqlRecord &values)
 {
+    m_written.clear();
     if (row < 0 || row >= m_read.size())
         return false;
-    QStringList sets;
-    QVariantList bound;
-    QList<Change> changes;
-    const QVariant id = m_read[row].value(kId);
-    for (int c = 0; c < values.count(); ++c) {
-        if (values.isGenerated(c) && values.fieldName(c) != kId) {
-            sets << quotedName(values.fieldName(c)) + QStringLiteral(" = ?");
-            bound << values.value(c);
-            changes.append({id, values.fieldName(c), QVariant(), values.value(c)});
-        }
-    }
-    m_written.clear();
-    if (sets.isEmpty())
-        return true;
-    bound << id;
-
-    QSqlDatabase db = database();
-    QSqlQuery q(db);
-    // The check and the write in one transaction that no other writer can
-    // enter: the row must still hold exactly what we read.
-    if (!q.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
-        setLastError(q.lastError());
-        return false;
-    }
-    auto abandon = [&](const QSqlError &e) {
-        setLastError(e);
-        q.finish();
-        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
-        return false;
-    };
-    // Read back through the same conversions as the model's own reading, so
-    // that texts that are no valid UTF-8 compare equal while unchanged.
-    QSqlRecord stored;
-    if (!storedRow(id, &stored))
-        return abandon(lastError());
-    if (!sameValues(stored, m_read[row])) {
+    const RowUpdate::Outcome out = RowUpdate{database(), tableName(), m_keyColumn}.run(m_read[row], values, m_history);
+    if (out.changedElsewhere) {
         // Say what the other copy wrote; from now on, what is stored is what
         // this copy read, so that editing the row again overwrites it knowingly.
         QStringList theirs;
-        for (const Change &c : changes)
-            theirs << quoted(stored.value(c.field));
+        for (int c = 0; c < values.count(); ++c)
+            if (values.isGenerated(c))
+                theirs << quoted(out.stored.value(values.fieldName(c)));
         m_theirTexts = theirs.join(QStringLiteral(" et "));
-        if (!stored.isEmpty())
-            m_read[row] = stored;
-        return abandon(rowChanged());
+        if (!out.stored.isEmpty())
+            m_read[row] = out.stored;
     }
-    q.prepare(QStringLiteral("UPDATE main.%1 SET %2 WHERE %3 = ?")
-                  .arg(Schema::kTable, sets.join(QStringLiteral(", ")), m_keyColumn));
-    for (const QVariant &v : bound)
-        q.addBindValue(v);
-    if (!q.exec())
-        return abandon(q.lastError());
-    if (q.numRowsAffected() != 1)
-        return abandon(rowChanged());
-    for (Change &c : changes)
-        c.before = stored.value(c.field);
-    if (!m_history.record(q, stored.value(QStringLiteral("Date")).toString(), changes))
-        return abandon(q.lastError());
-    if (!q.exec(QStringLiteral("COMMIT")))
-        return abandon(q.lastError());
-    m_written = changes;
+    if (out.error.isValid()) {
+        setLastError(out.error);
+        return false;
+    }
+    m_written = out.written;
     return true;  // the caller reads the row again
 }
 

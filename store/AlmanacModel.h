@@ -104,9 +104,6 @@ protected:
 
 private:
     QSqlRecord readRow(int row) const;
-    // The stored row whose key is `id`; an empty record when there is none.
-    // False with lastError() set when the file cannot be read.
-    bool storedRow(const QVariant &id, QSqlRecord *out);
     // This copy's edits in `row`, whole texts.
     Fields edits(int row) const;
     // writeFields(); when refused, the values stay in the row, marked, and writeFailed() is emitted.
