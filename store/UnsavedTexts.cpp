@@ -99,7 +99,7 @@ QList<ImportFailure> rewrite(AlmanacModel &model, const QString &file)
         changes.append({row, t.day, field, QVariant(), t.text});
         changed.append(i);
     }
-    const QList<ImportFailure> failures = applyImport(model, changes, file);
+    QList<ImportFailure> failures = applyImport(model, changes, file);
     for (qsizetype c = 0; c < changes.size(); ++c) {
         const bool failed = std::any_of(failures.cbegin(), failures.cend(), [&](const ImportFailure &f) {
             return f.key == changes[c].key && f.field == changes[c].field;
