@@ -323,9 +323,12 @@ void RecordSource::forgetUnsaved()
 
 void RecordSource::keepUnsavedAtEnd(const RecordSource *current)
 {
-    QList<AlmanacModel::Kept> kept = current ? current->m_model->keptEdits() : QList<AlmanacModel::Kept>();
-    for (AlmanacModel::Kept &k : kept)
-        k.file = current->filePath();
+    QList<AlmanacModel::Kept> kept;
+    if (current) {
+        kept = current->m_model->keptEdits();
+        for (AlmanacModel::Kept &k : kept)
+            k.file = current->filePath();
+    }
     kept += g_kept;
     if (kept.isEmpty())
         return;
