@@ -5,6 +5,7 @@
 #include "store/SqlErrors.h"
 #include "store/UnsavedTexts.h"
 
+#include "core/French.h"
 #include "core/Platform.h"
 
 #include <QDateTime>
@@ -157,13 +158,13 @@ void RecordSource::checkFile(QSqlDatabase &db)
         throw databaseError(sqliteError(1, QStringLiteral("no such table: ") + Schema::kTable));
     for (const QString &c : columns)
         if (r.indexOf(c) < 0)
-            throw OmboError(1, QStringLiteral("La colonne « %1 » manque à la table Evenements du "
+            throw OmboError(Err::Generic, QStringLiteral("La colonne « %1 » manque à la table Evenements du "
                                               "fichier d'almanach « %2 ».")
                                    .arg(c, QDir::toNativeSeparators(filePath())));
     // Without an "id" column, SQLite's row identity names each row.
     if (r.indexOf(QStringLiteral("id")) < 0
         && !check.exec(QStringLiteral("SELECT rowid FROM %1 LIMIT 0").arg(Schema::kTable)))
-        throw OmboError(1, QStringLiteral("La table Evenements du fichier d'almanach « %1 » n'a ni "
+        throw OmboError(Err::Generic, QStringLiteral("La table Evenements du fichier d'almanach « %1 » n'a ni "
                                           "colonne « id » ni identifiant de ligne : ses lignes ne "
                                           "peuvent pas être enregistrées.")
                                .arg(QDir::toNativeSeparators(filePath())));
@@ -338,18 +339,22 @@ void RecordSource::keepUnsavedAtEnd(const RecordSource *current)
     for (const AlmanacModel::Kept &k : kept) {
         for (const auto &[field, value] : k.fields) {
             texts.append({now, k.day, field, value, UnsavedTexts::almanacName(k.file)});
-            listing += QStringLiteral("\n%1 %2 : %3").arg(k.day, field, value.toString());
+            listing += QStringLiteral("
+%1 %2 : %3").arg(k.day, French::fieldCaption(field), value.toString());
         }
     }
     const QString file = QDir::toNativeSeparators(UnsavedTexts::path());
     QString error;
-    const QString &why = g_lastFailure.description();
+    // The reason is a sentence of its own, on its own line.
+    QString why = g_lastFailure.description();
+    if (!why.isEmpty() && !why.endsWith(QLatin1Char('.')))
+        why += QLatin1Char('.');
     const QString text =
         UnsavedTexts::append(texts, &error)
-            ? QStringLiteral("Des textes n'ont pas pu être enregistrés dans l'almanach (%1). Ils sont gardés "
+            ? QStringLiteral("Des textes n'ont pas pu être enregistrés dans l'almanach.\n%1\nIls sont gardés "
                              "dans « %2 » et vous seront proposés au prochain démarrage.").arg(why, file)
-            : QStringLiteral("Des textes n'ont pas pu être enregistrés dans l'almanach (%1), ni gardés dans "
-                             "« %2 » (%3). Copiez-les avant de fermer ce message :\n%4")
+            : QStringLiteral("Des textes n'ont pas pu être enregistrés dans l'almanach.\n%1\nIls n'ont pas pu "
+                             "être gardés dans « %2 » non plus : %3.\nCopiez-les avant de fermer ce message :\n%4")
                   .arg(why, file, error, listing);
     g_kept.clear();
     platform().messageBox(OmboError(Err::TextsKept, text).fullMessage(), QString(), Style::OkOnly);

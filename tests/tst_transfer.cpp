@@ -2,6 +2,7 @@
 // takes, refuses and changes under each policy, and a row changed by
 // another copy between the preview and the confirmation.
 #include "AlmanacFixture.h"
+#include "core/French.h"
 #include "store/transfer/ImportApply.h"
 #include "store/AlmanacModel.h"
 
@@ -204,6 +205,37 @@ private slots:
     // Another copy writes a row between the preview and the confirmation:
     // that row is refused with 3197 and keeps the other copy's text, which
     // the grid then shows; the others are written.
+    // What a refusal or a count says, word for word (its grammar included).
+    void wording_data()
+    {
+        QTest::addColumn<QString>("said");
+        QTest::addColumn<QString>("expected");
+        auto refusal = [this](const char *kind, const QByteArray &bytes) {
+            return readBack(QString::fromLatin1(kind), bytes).error.section(u"importé. "_s, 1);
+        };
+        QTest::newRow("csv: a day twice") << refusal("csv", "05/01,a\n05/01,b\n")
+                                          << u"Ligne 2 : le jour 05/01 figure déjà à la ligne 1."_s;
+        QTest::newRow("csv: one field") << refusal("csv", "05/01\n") << u"Ligne 1 : 1 champ au lieu de 3 (Date, Evenement1, Evenement2)."_s;
+        QTest::newRow("csv: four fields") << refusal("csv", "05/01,a,b,c\n")
+                                          << u"Ligne 1 : 4 champs au lieu de 3 (Date, Evenement1, Evenement2)."_s;
+        QTest::newRow("calendar: month first") << refusal("txt", "25/01\tx\n")
+                                               << u"Ligne 1 : le jour « 25/01 » n'existe pas (mois 25, jour 1)."_s;
+        QTest::newRow("ics: timed events counted")
+            << leftOutNote(readBack(u"ics"_s, "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nDTSTART:20260105T100000Z\r\nSUMMARY:a\r\n"
+                                               "END:VEVENT\r\nBEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20260105\r\nSUMMARY:b\r\n"
+                                               "END:VEVENT\r\nEND:VCALENDAR\r\n"))
+            << u"1 événement à heure fixe est laissé de côté : seuls les événements d'une journée entière s'importent."_s;
+        for (int n : {0, 1, 3})
+            QTest::addRow("%d texts", n) << French::counted(n, "texte modifié", "textes modifiés")
+                                         << (n == 3 ? u"3 textes modifiés"_s : QString::number(n) + u" texte modifié"_s);
+    }
+    void wording()
+    {
+        QFETCH(QString, said);
+        QFETCH(QString, expected);
+        QCOMPARE(said, expected);
+    }
+
     void anotherCopyBetweenPreviewAndConfirm()
     {
         QVERIFY(writeAlmanac(base(), fullYear()));

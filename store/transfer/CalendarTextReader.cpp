@@ -115,7 +115,9 @@ ImportRead readCalendarText(const QByteArray &bytes)
         const QString key = dayKey(month, day);
         int m = 0, d = 0;
         if (!monthDayOf(key, &m, &d)) {
-            read.error = lineError(lineNo, QStringLiteral("le jour %1/%2 n'existe pas.").arg(month).arg(day));
+            // Said in the file's own words: "25/01" there is month 25.
+            read.error = lineError(lineNo, QStringLiteral("le jour %1 n'existe pas (mois %2, jour %3).")
+                                               .arg(quoted(line.left(textStart).trimmed())).arg(month).arg(day));
             return read;
         }
         // After a tab the text is kept as it is; after spaces, from its first letter.

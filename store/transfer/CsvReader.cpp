@@ -1,3 +1,4 @@
+#include "core/French.h"
 #include "store/transfer/ReadSupport.h"
 #include "store/transfer/DayRows.h"
 
@@ -107,8 +108,8 @@ ImportRead readCsv(const QByteArray &bytes)
         if (blank || header)
             continue;
         if (fields.size() < 2 || fields.size() > 3) {
-            read.error = lineError(recordLine, QStringLiteral("%1 champ(s) au lieu de 3 (Date, Evenement1, Evenement2).")
-                                                   .arg(fields.size()));
+            read.error = lineError(recordLine, French::counted(fields.size(), "champ", "champs")
+                                                   + QStringLiteral(" au lieu de 3 (Date, Evenement1, Evenement2)."));
             return read;
         }
         // A day written by hand may carry spaces; any other key is read as
@@ -116,7 +117,7 @@ ImportRead readCsv(const QByteArray &bytes)
         int month = 0, day = 0;
         const QString key = monthDayOf(fields[0].text.trimmed(), &month, &day) ? fields[0].text.trimmed() : fields[0].text;
         if (seen.contains(key)) {
-            read.error = lineError(recordLine, QStringLiteral("le jour %1 figure déjà ligne %2.").arg(key).arg(seen[key]));
+            read.error = lineError(recordLine, QStringLiteral("le jour %1 figure déjà à la ligne %2.").arg(key).arg(seen[key]));
             return read;
         }
         seen.insert(key, recordLine);

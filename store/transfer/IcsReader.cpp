@@ -124,7 +124,7 @@ void noteSummary(EventSeen &event, const char *line)
 
 // The all-day texts of one VCALENDAR; `seen` gives, in order, what the
 // lines said of each of its events.
-bool takeEvents(icalcomponent *calendar, QList<EventSeen> &seen, QList<IcsDayText> &texts, QString *error)
+bool takeEvents(icalcomponent *calendar, QList<EventSeen> &seen, QList<IcsDayText> &texts, QString *error, int *timed)
 {
     for (icalcomponent *event = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT); event;
          event = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT)) {
@@ -134,8 +134,12 @@ bool takeEvents(icalcomponent *calendar, QList<EventSeen> &seen, QList<IcsDayTex
         if (!start)
             continue;
         const icaltimetype when = icalproperty_get_dtstart(start);
-        if (!when.is_date)
-            continue;  // a start with a time: not a day's text
+        if (!when.is_date) {
+            // A start with a time: not a day's text, but said.
+            if (timed && icalcomponent_get_summary(event) && *icalcomponent_get_summary(event))
+                ++*timed;
+            continue;
+        }
         if (!QDate(2000, when.month, when.day).isValid()) {
             *error = lineError(line, QStringLiteral("la date %1 n'existe pas.")
                                          .arg(QString::fromUtf8(icalproperty_get_value_as_string(start))));
@@ -156,7 +160,7 @@ bool takeEvents(icalcomponent *calendar, QList<EventSeen> &seen, QList<IcsDayTex
 }
 }  // namespace
 
-QList<IcsDayText> icsDayTexts(const QByteArray &input, QString *error)
+QList<IcsDayText> icsDayTexts(const QByteArray &input, QString *error, int *timed)
 {
     const QByteArray bytes = input.startsWith("\xEF\xBB\xBF") ? input.mid(3) : input;
     if (const qsizetype nul = bytes.indexOf('\0'); nul >= 0) {
@@ -199,7 +203,7 @@ QList<IcsDayText> icsDayTexts(const QByteArray &input, QString *error)
             noteSummary(events.last(), line);
         }
         const std::unique_ptr<icalcomponent, ComponentFree> calendar(icalparser_add_line(parser.get(), line));
-        if (calendar && !takeEvents(calendar.get(), events, texts, error))
+        if (calendar && !takeEvents(calendar.get(), events, texts, error, timed))
             return {};
     }
     if (!open.isEmpty())
@@ -210,7 +214,8 @@ QList<IcsDayText> icsDayTexts(const QByteArray &input, QString *error)
 ImportRead readIcs(const QByteArray &bytes)
 {
     ImportRead read;
-    const QList<IcsDayText> texts = icsDayTexts(bytes, &read.error);
+    int timed = 0;
+    const QList<IcsDayText> texts = icsDayTexts(bytes, &read.error, &timed);
     if (!read.ok())
         return read;
     DayCollector days;
@@ -221,5 +226,7 @@ ImportRead readIcs(const QByteArray &bytes)
         else
             d.loose << t.text;
     }
-    return days.result();
+    read = days.result();
+    read.timedEvents = timed;
+    return read;
 }

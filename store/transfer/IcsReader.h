@@ -17,6 +17,7 @@ struct IcsDayText
 };
 
 // The all-day events of `bytes` (one or more VCALENDARs) that have a
-// summary, in the file's order; events with a time are left out. Refused
-// with `error` (French, naming the line) when the text is no iCalendar.
-QList<IcsDayText> icsDayTexts(const QByteArray &bytes, QString *error);
+// summary, in the file's order; events with a time are left out (counted in
+// `timed` when given). Refused with `error` (French, naming the line) when
+// the text is no iCalendar.
+QList<IcsDayText> icsDayTexts(const QByteArray &bytes, QString *error, int *timed = nullptr);

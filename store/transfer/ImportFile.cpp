@@ -4,6 +4,16 @@
 #include <QDir>
 #include <QFile>
 
+QString leftOutNote(const ImportRead &read)
+{
+    if (read.timedEvents == 0)
+        return QString();
+    return read.timedEvents == 1
+               ? QStringLiteral("1 événement à heure fixe est laissé de côté : seuls les événements d'une journée entière s'importent.")
+               : QStringLiteral("%1 événements à heure fixe sont laissés de côté : seuls les événements d'une journée "
+                                "entière s'importent.").arg(read.timedEvents);
+}
+
 ImportRead readImportFile(const QString &path)
 {
     ImportRead read;

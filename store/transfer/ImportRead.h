@@ -24,6 +24,7 @@ struct ImportRead
 {
     QList<ImportedDay> days;
     QString error;
+    int timedEvents = 0;  // events of an .ics at a time of day, left out
     bool ok() const { return error.isEmpty(); }
 };
 
@@ -33,3 +34,5 @@ ImportRead readCalendarText(const QByteArray &bytes);
 ImportRead readIcs(const QByteArray &bytes);
 // Checks the size, reads the file and picks the reader by its extension.
 ImportRead readImportFile(const QString &path);
+// What an import leaves out of a file that reads ("" when nothing).
+QString leftOutNote(const ImportRead &read);
