@@ -16,6 +16,32 @@ namespace {
 int help(int &, char **, const QStringList &);
 int version(int &, char **, const QStringList &);
 
+int runGreetingWindowOption(int &argc, char **argv, const QStringList &)
+{
+    return runGreetingWindow(argc, argv);
+}
+
+// A display for the windows: an X or Wayland desktop, or a platform chosen
+// through QT_QPA_PLATFORM or -platform. Without one Qt would abort.
+bool canShowWindows(int argc, char **argv)
+{
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        if (!qEnvironmentVariableIsEmpty(name))
+            return true;
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "-platform") == 0)
+            return true;
+    return false;
+}
+
+int noDisplay()
+{
+    QTextStream(stderr) << QStringLiteral(
+        "ombo : aucun affichage graphique (ni DISPLAY ni WAYLAND_DISPLAY) : les fenêtres ne peuvent pas "
+        "s'ouvrir. Dans un terminal, « ombo --aujourdhui » affiche le message du jour.\n");
+    return 1;
+}
+
 // Add a mode here: its option, its line of help, its function. The program
 // links only QtCore and QtSql: a mode that needs Qt's GUI runs from the
 // module ombo-fenetres.so, reached like runWindows (GuiLoaded.cpp,
@@ -23,18 +49,17 @@ int version(int &, char **, const QStringList &);
 const CommandLine::Mode kModes[] = {
     {"--aujourdhui", "  --aujourdhui            affiche le message d'accueil du jour", runGreetingMode},
     {"--exporter", "  --exporter FICHIER      exporte l'almanach en .ics, .csv, .txt (calendar)\n"
-                   "                          ou .pdf, selon l'extension du fichier", runExportMode},
+                   "                          ou .pdf, selon l'extension du fichier", runExportMode, true},
     {"--importer", "  --importer FICHIER [--completer|--remplacer|--ajouter]\n"
                    "                          importe un fichier .csv, .txt (calendar) ou .ics :\n"
                    "                          --completer remplit les textes vides (par défaut),\n"
                    "                          --remplacer met le texte du fichier à la place,\n"
-                   "                          --ajouter l'ajoute à la suite après « ; »", runImportMode},
-    {"--accueil", "  --accueil               ouvre directement la fenêtre d'accueil",
-     [](int &argc, char **argv, const QStringList &) { return runGreetingWindow(argc, argv); }},
+                   "                          --ajouter l'ajoute à la suite après « ; »", runImportMode, true},
+    {"--accueil", "  --accueil               ouvre directement la fenêtre d'accueil", runGreetingWindowOption},
     {"--notifier", "  --notifier              montre les textes du jour dans une notification du\n"
                    "                          bureau (lancé à l'ouverture de session)",
      [](int &argc, char **argv, const QStringList &) { return runNotifier(argc, argv); }},
-    {"--help", "  --help                  affiche cette aide", help},
+    {"--help", "  -h, --help              affiche cette aide", help},
     {"--version", "  --version               affiche la version", version},
 };
 
@@ -69,7 +94,7 @@ namespace CommandLine {
 QString usage()
 {
     QString text = QStringLiteral(
-        "Usage : ombo [OPTION]\n"
+        "Utilisation : ombo [OPTION]\n"
         "Sans option, ouvre la fenêtre de mise à jour de l'almanach ombo.mdb,\n"
         "rangé dans le dossier du programme.\n\n");
     for (const Mode &m : kModes)
@@ -77,23 +102,46 @@ QString usage()
     return text;
 }
 
+QStringList options()
+{
+    QStringList list{QStringLiteral("-h")};
+    for (const Mode &m : kModes)
+        list << QString::fromLatin1(m.option);
+    return list;
+}
+
+QString failure(const QString &reason)
+{
+    return QStringLiteral("ombo : ") + reason.left(1).toLower() + reason.mid(1);
+}
+
+int refuse(const QString &reason)
+{
+    QTextStream(stderr) << QStringLiteral("ombo : ") << reason << QStringLiteral("\n\n") << usage();
+    return 2;
+}
+
 int run(int &argc, char **argv)
 {
-    // Options of our own are long ones; Qt's own (-platform, -style...) go
-    // to the windows unchanged.
-    if (argc < 2 || (argv[1][0] == '-' && argv[1][1] != '-'))
-        return runWindows(argc, argv);
+    // Options of our own are long ones (and -h); Qt's own (-platform,
+    // -style...) go to the windows unchanged.
+    const bool help = argc >= 2 && std::strcmp(argv[1], "-h") == 0;
+    if (argc < 2 || (argv[1][0] == '-' && argv[1][1] != '-' && !help))
+        return canShowWindows(argc, argv) ? runWindows(argc, argv) : noDisplay();
+    const char *option = help ? "--help" : argv[1];
     for (const Mode &m : kModes) {
-        if (std::strcmp(argv[1], m.option) == 0) {
+        if (std::strcmp(option, m.option) == 0) {
             QStringList args;
             for (int i = 2; i < argc; ++i)
                 args << QString::fromLocal8Bit(argv[i]);
+            if (!m.takesArguments && !args.isEmpty())
+                return refuse(QStringLiteral("%1 ne prend pas d'argument (« %2 »).").arg(QLatin1String(m.option), args[0]));
+            if (m.run == runGreetingWindowOption && !canShowWindows(argc, argv))
+                return noDisplay();
             return m.run(argc, argv, args);
         }
     }
-    QTextStream(stderr) << QStringLiteral("ombo : option inconnue « %1 »\n\n").arg(QString::fromLocal8Bit(argv[1]))
-                        << usage();
-    return 2;
+    return refuse(QStringLiteral("option inconnue « %1 »").arg(QString::fromLocal8Bit(argv[1])));
 }
 
 }  // namespace CommandLine

@@ -16,12 +16,21 @@ struct Mode
     const char *option;
     const char *usage;
     int (*run)(int &argc, char **argv, const QStringList &args);
+    bool takesArguments = false;
 };
 
 int run(int &argc, char **argv);
 
 // The usage text, French.
 QString usage();
+// The options, as --help lists them.
+QStringList options();
+// Refuses the command line: "ombo : " and the reason on stderr, then the
+// usage; returns the exit status 2.
+int refuse(const QString &reason);
+// A failure as the terminal shows it: "ombo : " and the reason, its first
+// letter in lower case ("ombo : le fichier « a.csv » ne peut pas être lu…").
+QString failure(const QString &reason);
 
 }  // namespace CommandLine
 

@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 
+#include "app/QtTranslations.h"
 #include "core/Platform.h"
 #include "store/transfer/Writers.h"
 #include "store/AlmanacModel.h"
@@ -12,16 +13,16 @@
 
 int runExportMode(int &argc, char **argv, const QStringList &args)
 {
+    if (args.size() > 1)
+        return CommandLine::refuse(QStringLiteral("--exporter attend un seul fichier (« %1 » en trop).").arg(args[1]));
     const FileFormat format = args.size() == 1 ? formatOf(args[0]) : FileFormat::Unknown;
+    if (format == FileFormat::Unknown)
+        return CommandLine::refuse(QStringLiteral("--exporter attend un fichier .ics, .csv, .txt ou .pdf."));
     if (format == FileFormat::Pdf)
         return runPdfExport(argc, argv, QDir::current().absoluteFilePath(args[0]));
     QCoreApplication app(argc, argv);
+    installQtTranslations();  // some of Qt's file errors are its own texts
     QTextStream out(stdout), err(stderr);
-    if (format == FileFormat::Unknown) {
-        err << QStringLiteral("ombo : --exporter attend un fichier .ics, .csv, .txt ou .pdf.\n\n")
-            << CommandLine::usage();
-        return 2;
-    }
     const QString file = QDir::current().absoluteFilePath(args[0]);
     RecordSource source;
     if (!openProgramAlmanac(source, err))
@@ -38,7 +39,7 @@ int runExportMode(int &argc, char **argv, const QStringList &args)
     case FileFormat::Unknown: break;
     }
     if (!ok) {
-        err << error << Qt::endl;
+        err << CommandLine::failure(error) << Qt::endl;
         return 1;
     }
     out << QStringLiteral("L'almanach est exporté dans « %1 ».").arg(QDir::toNativeSeparators(file)) << Qt::endl;

@@ -42,11 +42,8 @@ int printGreeting(const QString &folder, QTextStream &out, QTextStream &err)
 // No QGuiApplication: the greeting needs no display, over ssh or in a login script.
 int runGreetingMode(int &argc, char **argv, const QStringList &args)
 {
+    Q_UNUSED(args);  // refused by the command line: the greeting takes none
     QCoreApplication app(argc, argv);
     QTextStream out(stdout), err(stderr);
-    if (!args.isEmpty()) {
-        err << CommandLine::usage();
-        return 2;
-    }
     return printGreeting(platform().programFolder(), out, err);
 }

@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include "core/French.h"
+#include "app/QtTranslations.h"
 #include "core/Platform.h"
 #include "store/transfer/ImportApply.h"
 #include "store/AlmanacModel.h"
@@ -21,27 +23,31 @@ QString shown(const QVariant &v)
 int runImportMode(int &argc, char **argv, const QStringList &args)
 {
     QCoreApplication app(argc, argv);
+    installQtTranslations();  // some of Qt's file errors are its own texts
     QTextStream out(stdout), err(stderr);
     ImportPolicy policy = ImportPolicy::Complete;
-    QStringList files;
-    int policies = 0;
+    QStringList files, policies;
     for (const QString &a : args) {
         if (a == QLatin1String("--completer"))
-            policy = ImportPolicy::Complete, ++policies;
+            policy = ImportPolicy::Complete, policies << a;
         else if (a == QLatin1String("--remplacer"))
-            policy = ImportPolicy::Replace, ++policies;
+            policy = ImportPolicy::Replace, policies << a;
         else if (a == QLatin1String("--ajouter"))
-            policy = ImportPolicy::Append, ++policies;
+            policy = ImportPolicy::Append, policies << a;
+        else if (a.startsWith(QLatin1String("--")))
+            return CommandLine::refuse(QStringLiteral("option inconnue « %1 » après --importer.").arg(a));
         else
             files << a;
     }
-    if (files.size() != 1 || policies > 1 || files[0].startsWith(QLatin1String("--"))) {
-        err << CommandLine::usage();
-        return 2;
-    }
+    if (files.isEmpty())
+        return CommandLine::refuse(QStringLiteral("--importer attend le fichier à importer."));
+    if (files.size() > 1)
+        return CommandLine::refuse(QStringLiteral("--importer n'importe qu'un fichier à la fois (« %1 » en trop).").arg(files[1]));
+    if (policies.size() > 1)
+        return CommandLine::refuse(QStringLiteral("une seule règle à la fois : %1.").arg(policies.join(QStringLiteral(" ou "))));
     const ImportRead read = readImportFile(QDir::current().absoluteFilePath(files[0]));
     if (!read.ok()) {
-        err << read.error << Qt::endl;
+        err << CommandLine::failure(read.error) << Qt::endl;
         return 1;
     }
     RecordSource source;
@@ -50,7 +56,7 @@ int runImportMode(int &argc, char **argv, const QStringList &args)
     QString error;
     const QList<ImportChange> changes = planImport(almanacRows(*source.model()), read.days, policy, &error);
     if (!error.isEmpty()) {
-        err << QStringLiteral("Le fichier « %1 » n'est pas importé. ").arg(files[0]) << error << Qt::endl;
+        err << CommandLine::failure(QStringLiteral("Le fichier « %1 » n'est pas importé. ").arg(files[0]) + error) << Qt::endl;
         return 1;
     }
     const QList<ImportFailure> failures = applyImport(*source.model(), changes, source.filePath());
@@ -62,11 +68,16 @@ int runImportMode(int &argc, char **argv, const QStringList &args)
         if (failed)
             continue;
         ++written;
-        out << c.key << QStringLiteral(" Evenement%1 : ").arg(c.field) << shown(c.stored)
+        out << c.key << QStringLiteral(" Événement %1 : ").arg(c.field) << shown(c.stored)
             << QStringLiteral(" → ") << shown(c.result) << '\n';
     }
     for (const ImportFailure &f : failures)
-        err << f.key << QStringLiteral(" Evenement%1 : ").arg(f.field) << f.error.fullMessage() << '\n';
-    out << QStringLiteral("%1 texte(s) modifié(s) (%2).").arg(written).arg(policyName(policy)) << Qt::endl;
+        err << f.key << QStringLiteral(" Événement %1 : ").arg(f.field) << f.error.fullMessage() << '
+';
+    if (const QString note = leftOutNote(read); !note.isEmpty())
+        out << note << '
+';
+    out << French::counted(written, "texte modifié", "textes modifiés") << QStringLiteral(" (%1).").arg(policyName(policy))
+        << Qt::endl;
     return failures.isEmpty() ? 0 : 1;
 }

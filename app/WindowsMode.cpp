@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 #include "app/DesktopPlatform.h"
+#include "app/QtTranslations.h"
 #include "core/Identity.h"
 #include "core/Platform.h"
 #include "ui/Windows.h"
@@ -12,8 +13,24 @@
 #include <QApplication>
 #include <QDir>
 #include <QTextStream>
+#include <QTimer>
 
 namespace {
+// Loads Qt's translations once a window has painted: the first window shows
+// none of Qt's own texts, so start-up does not wait for them.
+class TranslateAfterFirstPaint : public QObject
+{
+public:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && watched->isWidgetType()) {
+            qApp->removeEventFilter(this);
+            QTimer::singleShot(0, qApp, [] { installQtTranslations(); });
+        }
+        return false;
+    }
+};
+
 // The windows' application, with the desktop behind every effect; `open`
 // shows the first window.
 int runWithWindows(int &argc, char **argv, void (*open)())
@@ -25,6 +42,8 @@ int runWithWindows(int &argc, char **argv, void (*open)())
     QApplication::setQuitOnLastWindowClosed(false);
     static DesktopPlatform desktop;
     Platform::install(&desktop);
+    TranslateAfterFirstPaint translate;
+    app.installEventFilter(&translate);
     open();
     return app.exec();
 }
@@ -55,7 +74,7 @@ int runPdfExportMode(int &argc, char **argv, const QString &file)
         return 1;
     QString error;
     if (!writeBookletPdf(file, almanacRows(*source.model()), platform().today(), &error)) {
-        err << error << Qt::endl;
+        err << CommandLine::failure(error) << Qt::endl;
         return 1;
     }
     out << QStringLiteral("L'almanach est exporté dans « %1 ».").arg(QDir::toNativeSeparators(file)) << Qt::endl;

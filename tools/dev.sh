@@ -16,9 +16,11 @@ build=${OMBO_BUILD_DIR:-$here/build}
 
 # What the build needs, then what each mode needs on top.
 build_pkgs=(cmake g++ ninja-build qt6-base-dev libqt6sql6-sqlite libical-dev fonts-liberation2 fp-utils-3.2.2)
-run_pkgs=(xchm xdg-utils)
+# Qt's own dialogs in French: qt6-translations-l10n. The C library's
+# messages in French need the French locale, which `locales` generates.
+run_pkgs=(xchm xdg-utils qt6-translations-l10n)
 test_pkgs=(sqlite3 faketime desktop-file-utils appstream xvfb xauth dbus-daemon python3-icalendar calendar poppler-utils mandoc
-  libglib2.0-bin)
+  libglib2.0-bin qt6-translations-l10n locales)
 package_pkgs=(build-essential debhelper dpkg-dev lintian)
 
 pkgs=("${build_pkgs[@]}")
@@ -29,6 +31,8 @@ case "$mode" in
 esac
 
 "$here/tools/install-missing.sh" "${pkgs[@]}"
+# The tests read system messages in French.
+if [ "$mode" = test ]; then "$here/tools/french-locale.sh"; fi
 
 # The package is built from a copy of the sources (what git tracks or would
 # track), so the checkout stays clean; it lands in <build>/package/.

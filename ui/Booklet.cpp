@@ -147,6 +147,9 @@ private:
         const QString name = m_month >= 1 && m_month <= 12 ? QString::fromUtf8(kMonths[m_month - 1]) : QString();
         m_painter.drawText(QRectF(0, 0, m_width, titleHeight()), Qt::AlignLeft | Qt::AlignTop, name + suffix);
         m_painter.setFont(m_text);
+        // The weekdays hold for one year only: say which.
+        m_painter.drawText(QRectF(0, 0, m_width, titleHeight()), Qt::AlignRight | Qt::AlignTop,
+                           QStringLiteral("Jours de la semaine de %1").arg(m_today.year()));
         m_y = titleHeight();
     }
 
