@@ -72,11 +72,9 @@ int runImportMode(int &argc, char **argv, const QStringList &args)
             << QStringLiteral(" → ") << shown(c.result) << '\n';
     }
     for (const ImportFailure &f : failures)
-        err << f.key << QStringLiteral(" Événement %1 : ").arg(f.field) << f.error.fullMessage() << '
-';
+        err << f.key << QStringLiteral(" Événement %1 : ").arg(f.field) << f.error.fullMessage() << '\n';
     if (const QString note = leftOutNote(read); !note.isEmpty())
-        out << note << '
-';
+        out << note << '\n';
     out << French::counted(written, "texte modifié", "textes modifiés") << QStringLiteral(" (%1).").arg(policyName(policy))
         << Qt::endl;
     return failures.isEmpty() ? 0 : 1;

@@ -339,8 +339,7 @@ void RecordSource::keepUnsavedAtEnd(const RecordSource *current)
     for (const AlmanacModel::Kept &k : kept) {
         for (const auto &[field, value] : k.fields) {
             texts.append({now, k.day, field, value, UnsavedTexts::almanacName(k.file)});
-            listing += QStringLiteral("
-%1 %2 : %3").arg(k.day, French::fieldCaption(field), value.toString());
+            listing += QStringLiteral("\n%1 %2 : %3").arg(k.day, French::fieldCaption(field), value.toString());
         }
     }
     const QString file = QDir::toNativeSeparators(UnsavedTexts::path());
