@@ -158,13 +158,13 @@ void RecordSource::checkFile(QSqlDatabase &db)
         throw databaseError(sqliteError(1, QStringLiteral("no such table: ") + Schema::kTable));
     for (const QString &c : columns)
         if (r.indexOf(c) < 0)
-            throw OmboError(Err::Generic, QStringLiteral("La colonne « %1 » manque à la table Evenements du "
+            throw OmboError(1, QStringLiteral("La colonne « %1 » manque à la table Evenements du "
                                               "fichier d'almanach « %2 ».")
                                    .arg(c, QDir::toNativeSeparators(filePath())));
     // Without an "id" column, SQLite's row identity names each row.
     if (r.indexOf(QStringLiteral("id")) < 0
         && !check.exec(QStringLiteral("SELECT rowid FROM %1 LIMIT 0").arg(Schema::kTable)))
-        throw OmboError(Err::Generic, QStringLiteral("La table Evenements du fichier d'almanach « %1 » n'a ni "
+        throw OmboError(1, QStringLiteral("La table Evenements du fichier d'almanach « %1 » n'a ni "
                                           "colonne « id » ni identifiant de ligne : ses lignes ne "
                                           "peuvent pas être enregistrées.")
                                .arg(QDir::toNativeSeparators(filePath())));
