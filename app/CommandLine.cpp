@@ -55,6 +55,10 @@ const CommandLine::Mode kModes[] = {
                    "                          --completer remplit les textes vides (par défaut),\n"
                    "                          --remplacer met le texte du fichier à la place,\n"
                    "                          --ajouter l'ajoute à la suite après « ; »", runImportMode, true},
+    {"--synchroniser", "  --synchroniser [--serveur URL] [--utilisateur NOM] [--mot-de-passe-fichier FICHIER]\n"
+                       "                          synchronise l'almanach avec un calendrier CalDAV\n"
+                       "                          (l'adresse et le nom sont retenus, jamais le mot de passe)",
+     runSync, true},
     {"--accueil", "  --accueil               ouvre directement la fenêtre d'accueil", runGreetingWindowOption},
     {"--notifier", "  --notifier              montre les textes du jour dans une notification du\n"
                    "                          bureau (lancé à l'ouverture de session)",

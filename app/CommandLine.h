@@ -58,3 +58,9 @@ bool openProgramAlmanac(RecordSource &source, QTextStream &err);
 // A text for a terminal: line ends and tabs as spaces, other control
 // characters (escape sequences included) as U+FFFD.
 QString terminalText(const QString &text);
+
+// The sync with a calendar server, which needs Qt's network library and
+// libical: the command-line program loads it from the module
+// ombo-synchro.so beside it (runSync), the tests link it in.
+int runSyncMode(int &argc, char **argv, const QStringList &args);
+int runSync(int &argc, char **argv, const QStringList &args);

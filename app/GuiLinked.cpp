@@ -15,3 +15,8 @@ int runPdfExport(int &argc, char **argv, const QString &file)
 {
     return runPdfExportMode(argc, argv, file);
 }
+
+int runSync(int &argc, char **argv, const QStringList &args)
+{
+    return runSyncMode(argc, argv, args);
+}

@@ -36,28 +36,25 @@ int loadMode()
     return RTLD_LAZY | RTLD_LOCAL | (preloaded || kAddressSanitizer ? 0 : RTLD_DEEPBIND);
 }
 
-void *module()
+void *module(const char *name)
 {
-    static void *handle = [] {
-        char path[4096];
-        const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
-        QByteArray file = n > 0 ? QByteArray(path, n) : QByteArray(".");
-        file = file.left(file.lastIndexOf('/') + 1) + "ombo-fenetres.so";
-        // An installed program keeps its module in the library folder.
-        if (::access(file.constData(), F_OK) != 0)
-            file = OMBO_MODULE_DIR "/ombo-fenetres.so";
-        void *h = ::dlopen(file.constData(), loadMode());
-        if (!h)
-            std::fprintf(stderr, "ombo : %s\n", ::dlerror());
-        return h;
-    }();
-    return handle;
+    char path[4096];
+    const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
+    QByteArray file = n > 0 ? QByteArray(path, n) : QByteArray(".");
+    file = file.left(file.lastIndexOf('/') + 1) + name;
+    // An installed program keeps its modules in the library folder.
+    if (::access(file.constData(), F_OK) != 0)
+        file = QByteArray(OMBO_MODULE_DIR "/") + name;
+    void *h = ::dlopen(file.constData(), loadMode());
+    if (!h)
+        std::fprintf(stderr, "ombo : %s\n", ::dlerror());
+    return h;
 }
 
 template <typename F>
-F entry(const char *name)
+F entry(const char *name, const char *file = "ombo-fenetres.so")
 {
-    void *h = module();
+    void *h = module(file);
     return h ? reinterpret_cast<F>(::dlsym(h, name)) : nullptr;
 }
 }  // namespace
@@ -78,4 +75,10 @@ int runPdfExport(int &argc, char **argv, const QString &file)
 {
     const auto run = entry<int (*)(int &, char **, const QString &)>("omboRunPdfExport");
     return run ? run(argc, argv, file) : 1;
+}
+
+int runSync(int &argc, char **argv, const QStringList &args)
+{
+    const auto run = entry<int (*)(int &, char **, const QStringList &)>("omboRunSync", "ombo-synchro.so");
+    return run ? run(argc, argv, args) : 1;
 }

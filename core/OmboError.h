@@ -15,6 +15,16 @@ constexpr int BadFolder = 3044;       // the almanac's folder cannot be read or 
 constexpr int RowChanged = 3197;      // another copy changed the row since we read it
 constexpr int BackupFailed = 3050;    // the day's copy of the almanac could not be made
 constexpr int TextsKept = 3051;       // texts not written are kept in a file of their own
+// The sync with a calendar server.
+constexpr int SyncUnreachable = 3401; // no network, unknown host, refused, timed out
+constexpr int SyncDenied = 3402;      // 401, 403
+constexpr int SyncGone = 3403;        // the calendar is not there
+constexpr int SyncRaced = 3404;       // an event changed on the server meanwhile (412)
+constexpr int SyncServerFault = 3405; // any other answer
+constexpr int SyncBadAnswer = 3406;   // malformed or too large
+constexpr int SyncInsecure = 3407;    // an address without TLS to another machine
+constexpr int SyncLocal = 3408;       // the almanac or the sync's state cannot be read or written
+constexpr int SyncNoServer = 3409;    // no server chosen
 }  // namespace Err
 
 // A numbered failure with its French description.

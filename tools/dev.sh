@@ -20,7 +20,7 @@ build_pkgs=(cmake g++ ninja-build qt6-base-dev libqt6sql6-sqlite libical-dev fon
 # messages in French need the French locale, which `locales` generates.
 run_pkgs=(xchm xdg-utils qt6-translations-l10n)
 test_pkgs=(sqlite3 faketime desktop-file-utils appstream xvfb xauth dbus-daemon python3-icalendar calendar poppler-utils mandoc
-  libglib2.0-bin qt6-translations-l10n locales)
+  libglib2.0-bin qt6-translations-l10n locales python3-radicale python3-caldav)
 package_pkgs=(build-essential debhelper dpkg-dev lintian)
 
 pkgs=("${build_pkgs[@]}")

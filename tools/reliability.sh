@@ -6,7 +6,8 @@
 #   2. the tests built with AddressSanitizer and UndefinedBehaviorSanitizer;
 #   3. clang-tidy on the program's code, with the checked-in .clang-tidy;
 #   4. short libFuzzer runs on the day-key weekday, the record search and the
-#      three import readers (CSV, calendar text, iCalendar).
+#      three import readers (CSV, calendar text, iCalendar), and, for half
+#      the time each, the sync's readers of a server's answers and events.
 # Exits non-zero at the first failure. OMBO_FUZZ_SECONDS sets each fuzz run's
 # length (20 by default).
 set -euo pipefail
@@ -47,7 +48,7 @@ regex="^($(IFS='|'; echo "${sanitized_tests[*]}"))\$"
 # 3. clang-tidy, on the sanitized build's compile commands.
 step "clang-tidy"
 tidy_status=0
-ls core/*.cpp app/*.cpp calendar/*.cpp store/*.cpp store/transfer/*.cpp ui/*.cpp |
+ls core/*.cpp app/*.cpp calendar/*.cpp store/*.cpp store/transfer/*.cpp store/sync/*.cpp ui/*.cpp |
   xargs -P "$jobs" -n 4 clang-tidy -p build-asan --quiet >build-asan/clang-tidy.log 2>&1 || tidy_status=$?
 grep -v -E '^[0-9]+ warnings? (and [0-9]+ errors? )?generated|^Suppressed [0-9]+ warnings|^Use -header-filter|^$' \
   build-asan/clang-tidy.log || true
@@ -61,12 +62,14 @@ echo "clang-tidy: clean"
 step "libFuzzer build"
 cmake -S fuzz -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build-fuzz -j "$jobs"
-for target in nomdujour find csv calendar ics; do
-  step "fuzz_$target for ${fuzz_seconds}s"
+for target in nomdujour find csv calendar ics multistatus vevent; do
+  seconds=$fuzz_seconds
+  case $target in multistatus|vevent) seconds=$(( (fuzz_seconds + 1) / 2 )) ;; esac
+  step "fuzz_$target for ${seconds}s"
   work=build-fuzz/corpus-$target
   mkdir -p "$work"
   ASAN_OPTIONS=detect_leaks=0 QT_QPA_PLATFORM=offscreen \
-    build-fuzz/fuzz_$target -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=2048 \
+    build-fuzz/fuzz_$target -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
       -artifact_prefix=build-fuzz/crash-$target- -print_final_stats=1 \
       "$work" "fuzz/corpus/$target" 2>&1 | tail -12
 done

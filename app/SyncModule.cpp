@@ -1,0 +1,8 @@
+// The entry point of the module ombo-synchro.so, which the command-line
+// program loads only to sync.
+#include "app/CommandLine.h"
+
+extern "C" Q_DECL_EXPORT int omboRunSync(int &argc, char **argv, const QStringList &args)
+{
+    return runSyncMode(argc, argv, args);
+}

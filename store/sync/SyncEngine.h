@@ -1,0 +1,81 @@
+#pragma once
+
+#include "core/OmboError.h"
+#include "store/sync/DavClient.h"
+#include "store/sync/SyncPlan.h"
+#include "store/sync/SyncState.h"
+
+#include <QObject>
+#include <QUrl>
+
+class AlmanacModel;
+struct Multistatus;
+
+// One two-way sync of the almanac with a CalDAV calendar, driven by the
+// server's answers (nothing waits). Every server read comes first; then the
+// local texts changed go up, one request at a time; only when all of that
+// succeeded do the server's changes come into the almanac, through the
+// model's own write. A fault stops the sync with the almanac's texts
+// untouched; what the server already took is remembered, so that the next
+// sync resumes.
+class SyncEngine : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct Result
+    {
+        bool ok = false;
+        OmboError error;
+        int sent = 0, received = 0, deleted = 0;
+        QList<SyncStep> conflicts;
+    };
+
+    SyncEngine(AlmanacModel &model, QObject *parent = nullptr);
+
+    // Empty values take those of the last sync; given ones are remembered.
+    void setServer(const QString &url, const QString &user);
+    void setPassword(const QString &password) { m_password = password; }
+    void setTimeout(int ms) { m_client.setTimeout(ms); }
+    void start();
+    bool isRunning() const { return m_running; }
+
+signals:
+    void finished(const SyncEngine::Result &result);
+
+private:
+    using OnReply = std::function<void(const DavReply &)>;
+    void request(const QByteArray &method, const QUrl &url, const QByteArray &body,
+                 const DavClient::Headers &headers, OnReply onSuccess, QList<int> tolerated = {});
+    void probeCalendar(const QUrl &url, bool discover);
+    void findPrincipal(const QUrl &url, bool wellKnownTried);
+    void findHome(const QUrl &principal);
+    void findCalendar(const QUrl &home);
+    void listChanges(const QString &token);
+    void listAll();
+    void takeListing(const Multistatus &m, bool whole);
+    void fetch();
+    void pushNext();
+    void pull();
+    void fail(int number, const QString &description);
+    void failOn(const DavReply &reply);
+    void end();
+    QUrl urlOf(const QString &href) const;
+    QString uidOf(const QString &href) const;
+
+    AlmanacModel &m_model;
+    DavClient m_client;
+    QString m_url, m_user, m_password;
+    ServerState m_server;
+    QHash<QString, EventState> m_events;
+    QHash<QString, ServerEvent> m_remote;
+    QList<DayRow> m_rows;
+    QList<SyncStep> m_steps;
+    qsizetype m_next = 0;
+    QString m_newToken, m_newCtag;
+    bool m_syncCollection = false;
+    bool m_running = false;
+    Result m_result;
+};
+
+Q_DECLARE_METATYPE(SyncEngine::Result)

@@ -1,0 +1,313 @@
+// The real `ombo --synchroniser` against a real CalDAV server (Radicale,
+// started here on a free port with its own storage), with an independent
+// client (python3-caldav) as the phone that edits the calendar between
+// syncs, and a proxy that spoils the server's answers.
+#include "AlmanacFixture.h"
+
+#include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+const QString kPython = u"/usr/bin/python3"_s;
+const QString kTests = QStringLiteral(OMBO_TESTS_DIR);
+
+int freePort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
+bool waitForPort(int port)
+{
+    for (int i = 0; i < 100; ++i) {
+        QTcpSocket s;
+        s.connectToHost(QHostAddress::LocalHost, quint16(port));
+        if (s.waitForConnected(100))
+            return true;
+        QThread::msleep(100);
+    }
+    return false;
+}
+
+struct Run
+{
+    int code = -1;
+    QString out, err;
+};
+
+Run run(const QString &program, const QStringList &args, const QProcessEnvironment &env)
+{
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(program, args);
+    const bool ended = p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit;
+    return {ended ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+// A server process that ends with the test.
+struct Server
+{
+    QProcess process;
+    ~Server() { stop(); }
+    void stop()
+    {
+        process.kill();
+        process.waitForFinished();
+    }
+};
+}  // namespace
+
+class TestSync : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    Server m_radicale;
+    int m_port = 0;
+    QString m_calendar;
+
+    QString file(const QString &name) const { return m_dir.filePath(name); }
+    QString almanac() const { return file(u"ombo.mdb"_s); }
+
+    bool startRadicale(Server &server, int port, const QStringList &extra = {u"--auth-type"_s, u"none"_s})
+    {
+        server.process.start(kPython, QStringList{u"-m"_s, u"radicale"_s, u"--config"_s, u""_s,
+                                                  u"--storage-filesystem-folder"_s, file(u"storage"_s),
+                                                  u"--server-hosts"_s, u"127.0.0.1:%1"_s.arg(port)} + extra);
+        return waitForPort(port);
+    }
+
+    Run ombo(QStringList args, const QString &folder = QString(), int timeoutSeconds = 10)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(QString::fromLatin1(name));
+        env.insert(u"OMBO_DELAI_SYNCHRO"_s, QString::number(timeoutSeconds));
+        const QString dir = folder.isEmpty() ? m_dir.path() : folder;
+        return run(dir + u"/ombo"_s, QStringList{u"--synchroniser"_s} + args, env);
+    }
+
+    QStringList phone(const QStringList &args, const QString &calendar = QString())
+    {
+        const Run r = run(kPython, QStringList{kTests + u"/sync_phone.py"_s, calendar.isEmpty() ? m_calendar : calendar} + args,
+                          QProcessEnvironment::systemEnvironment());
+        if (r.code != 0)
+            qWarning() << "phone" << args << r.err;
+        QStringList lines = r.out.split(u'\n', Qt::SkipEmptyParts);
+        lines.sort();
+        return lines;
+    }
+
+    QVariant text(const QString &key, int field)
+    {
+        return withDatabase<QVariant>(almanac(), [&](QSqlDatabase &db) {
+            QSqlQuery q(db);
+            q.prepare(u"SELECT Evenement%1 FROM Evenements WHERE Date = ?"_s.arg(field));
+            q.addBindValue(key);
+            return q.exec() && q.next() ? q.value(0) : QVariant(u"?"_s);
+        });
+    }
+
+    bool setText(const QString &key, int field, const QVariant &value)
+    {
+        return runSql(almanac(), {u"UPDATE Evenements SET Evenement%1 = ? WHERE Date = '%2'"_s.arg(field).arg(key)}, {value});
+    }
+
+    // Every text of the almanac, Null told apart from empty.
+    QString allTexts()
+    {
+        return withDatabase<QString>(almanac(), [](QSqlDatabase &db) {
+            QSqlQuery q(u"SELECT Date, Evenement1, Evenement2 FROM Evenements ORDER BY id"_s, db);
+            QString all;
+            while (q.next())
+                for (int c = 0; c < 3; ++c)
+                    all += q.value(c).isNull() ? u"<null>|"_s : q.value(c).toString() + u'|';
+            return all;
+        });
+    }
+
+private slots:
+    void initTestCase()
+    {
+        for (const QString &module : {u"radicale"_s, u"caldav"_s})
+            QVERIFY2(run(kPython, {u"-c"_s, u"import "_s + module}, QProcessEnvironment::systemEnvironment()).code == 0,
+                     qPrintable(module));
+        QVERIFY(QFile::copy(QStringLiteral(OMBO_PROGRAM), file(u"ombo"_s)));
+        QVERIFY(QFile::copy(QStringLiteral(OMBO_SYNC_MODULE), file(u"ombo-synchro.so"_s)));
+        // Ten days with texts, the rest empty: small enough for quick syncs.
+        QVector<TestRow> days = fullYear();
+        for (int i = 10; i < days.size(); ++i)
+            days[i].ev1 = days[i].ev2 = QVariant(QMetaType::fromType<QString>());
+        days[9].ev2 = QVariant(QMetaType::fromType<QString>());
+        QVERIFY(writeAlmanac(almanac(), days));
+        m_port = freePort();
+        QVERIFY(startRadicale(m_radicale, m_port));
+        m_calendar = phone({u"mkcal"_s, u"almanach"_s}, u"http://127.0.0.1:%1/"_s.arg(m_port)).value(0);
+        QVERIFY(m_calendar.endsWith(u"/test/almanach/"_s));
+    }
+
+    // The first sync fills what is empty on either side, deletes nothing,
+    // keeps both texts where they differ, and leaves other events alone.
+    void firstSyncMerges()
+    {
+        phone({u"add"_s, u"0501-1@ombrelune"_s, u"20260105"_s, u"Du téléphone"_s});
+        phone({u"add"_s, u"1001-2@ombrelune"_s, u"20260110"_s, u"Anniversaire, de Léa"_s});
+        phone({u"add"_s, u"autre@phone"_s, u"20260301"_s, u"Rendez-vous"_s});
+        const Run r = ombo({u"--serveur"_s, m_calendar, u"--utilisateur"_s, u"test"_s});
+        QCOMPARE(r.code, 3);
+        QCOMPARE(r.out, u"05/01 Evenement1 : ici « A 05/01 », sur le serveur « Du téléphone »\n"
+                        "Synchronisation : 18 envoyé(s), 1 reçu(s), 0 supprimé(s), 1 conflit(s).\n"_s);
+        QCOMPARE(text(u"05/01"_s, 1), QVariant(u"A 05/01"_s));
+        QCOMPARE(text(u"10/01"_s, 2), QVariant(u"Anniversaire, de Léa"_s));
+        const QStringList events = phone({u"list"_s});
+        QCOMPARE(events.size(), 21);
+        QVERIFY(events.contains(u"0501-1@ombrelune\tDu téléphone"_s));
+        QVERIFY(events.contains(u"autre@phone\tRendez-vous"_s));
+        QVERIFY(events.contains(u"0101-2@ombrelune\tB 01/01"_s));
+        // The server's text came in as an ordinary write, kept in the history.
+        QCOMPARE(withDatabase<QString>(almanac(), [](QSqlDatabase &db) {
+            QSqlQuery q(u"SELECT Apres FROM Historique WHERE Date = '10/01'"_s, db);
+            return q.next() ? q.value(0).toString() : QString();
+        }), u"Anniversaire, de Léa"_s);
+    }
+
+    // Edits and deletions on each side reach the other; the address is
+    // remembered; a sync with nothing changed changes nothing.
+    void twoWay()
+    {
+        phone({u"set"_s, u"0501-1@ombrelune"_s, u"A 05/01"_s});  // the conflict settled
+        phone({u"set"_s, u"0201-1@ombrelune"_s, u"modifié au téléphone"_s});
+        phone({u"delete"_s, u"0301-2@ombrelune"_s});
+        QVERIFY(setText(u"04/01"_s, 1, u"modifié ici\r\nsur deux lignes"_s));
+        QVERIFY(setText(u"06/01"_s, 2, QVariant()));
+        Run r = ombo({});
+        QCOMPARE(r.err, QString());
+        QCOMPARE(r.out, u"Synchronisation : 1 envoyé(s), 1 reçu(s), 2 supprimé(s), 0 conflit(s).\n"_s);
+        QCOMPARE(r.code, 0);
+        QCOMPARE(text(u"02/01"_s, 1), QVariant(u"modifié au téléphone"_s));
+        QVERIFY(text(u"03/01"_s, 2).isNull());
+        const QStringList events = phone({u"list"_s});
+        QVERIFY(events.contains(u"0401-1@ombrelune\tmodifié ici\\nsur deux lignes"_s));
+        QVERIFY(!events.join(u'\n').contains(u"0601-2@"_s));
+        QVERIFY(!events.join(u'\n').contains(u"0301-2@"_s));
+        r = ombo({});
+        QCOMPARE(r.out, u"Synchronisation : 0 envoyé(s), 0 reçu(s), 0 supprimé(s), 0 conflit(s).\n"_s);
+        QCOMPARE(r.code, 0);
+    }
+
+    // A text changed on both sides: each side keeps its own until the user
+    // chooses, sync after sync.
+    void conflictKeepsBoth()
+    {
+        phone({u"set"_s, u"0701-1@ombrelune"_s, u"téléphone"_s});
+        QVERIFY(setText(u"07/01"_s, 1, u"bureau"_s));
+        for (int i = 0; i < 2; ++i) {
+            const Run r = ombo({});
+            QCOMPARE(r.code, 3);
+            QVERIFY2(r.out.startsWith(u"07/01 Evenement1 : ici « bureau », sur le serveur « téléphone »\n"_s), qPrintable(r.out));
+            QCOMPARE(text(u"07/01"_s, 1), QVariant(u"bureau"_s));
+            QVERIFY(phone({u"list"_s}).contains(u"0701-1@ombrelune\ttéléphone"_s));
+        }
+        phone({u"set"_s, u"0701-1@ombrelune"_s, u"bureau"_s});
+        QCOMPARE(ombo({}).code, 0);
+    }
+
+    // Each fault stops the sync with a numbered message and the almanac's
+    // texts untouched; the next sync resumes.
+    void faults_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<int>("resumed");  // the next sync's exit code
+        QTest::newRow("server stopped") << "stopped" << "Erreur N° 3401 - Le serveur de synchronisation ne répond pas" << 0;
+        QTest::newRow("no answer in time") << "delay" << "Erreur N° 3401 - Le serveur de synchronisation ne répond pas : il n'a pas répondu à temps." << 0;
+        QTest::newRow("connection cut") << "cut" << "Erreur N° 3401 - " << 0;
+        QTest::newRow("malformed answer") << "garbage" << "Erreur N° 3406 - La réponse du serveur est illisible." << 0;
+        QTest::newRow("endless answer") << "huge" << "Erreur N° 3406 - La réponse du serveur est trop grande." << 0;
+        QTest::newRow("event changed meanwhile (412)") << "race" << "Erreur N° 3404 - " << 3;
+        QTest::newRow("password refused (401)") << "htpasswd" << "Erreur N° 3402 - Le serveur refuse l'accès" << 0;
+        QTest::newRow("calendar gone (404)") << "gone" << "Erreur N° 3403 - " << 0;
+        QTest::newRow("http to another machine") << "insecure" << "Erreur N° 3407 - L'adresse « http://example.org/cal/ » est refusée" << 0;
+    }
+    void faults()
+    {
+        QFETCH(QString, how);
+        QFETCH(QString, error);
+        QFETCH(int, resumed);
+        // A change waits on each side.
+        const QString mine = u"ici, avant « %1 »"_s.arg(how), theirs = u"là-bas, avant « %1 »"_s.arg(how);
+        QVERIFY(setText(u"08/01"_s, 1, mine));
+        phone({u"set"_s, u"0801-2@ombrelune"_s, theirs});
+        const QString before = allTexts();
+
+        Server proxy, other;
+        QStringList args{u"--serveur"_s, m_calendar};
+        const int port = freePort();
+        const QString viaPort = QString(m_calendar).replace(QString::number(m_port), QString::number(port));
+        if (how == u"stopped"_s) {
+            m_radicale.stop();
+        } else if (how == u"htpasswd"_s) {
+            QVERIFY(writeFile(file(u"htpasswd"_s), "test:secret\n"));
+            QVERIFY(writeFile(file(u"password"_s), "wrong\n"));
+            QVERIFY(startRadicale(other, port, {u"--auth-type"_s, u"htpasswd"_s, u"--auth-htpasswd-filename"_s,
+                                                file(u"htpasswd"_s), u"--auth-htpasswd-encryption"_s, u"plain"_s}));
+            args = QStringList{u"--serveur"_s, viaPort, u"--utilisateur"_s, u"test"_s, u"--mot-de-passe-fichier"_s, u"password"_s};
+        } else if (how == u"gone"_s) {
+            QVERIFY(runSql(almanac(), {u"UPDATE SynchronisationServeur SET Calendrier = Calendrier || 'disparu/'"_s}));
+            args.clear();
+        } else if (how == u"insecure"_s) {
+            args = QStringList{u"--serveur"_s, u"http://example.org/cal/"_s};
+        } else {
+            proxy.process.start(kPython, {kTests + u"/sync_proxy.py"_s, QString::number(port), QString::number(m_port), how});
+            QVERIFY(waitForPort(port));
+            args = QStringList{u"--serveur"_s, viaPort};
+        }
+        QDir::setCurrent(m_dir.path());
+        const Run r = ombo(args, QString(), 1);
+        QVERIFY2(r.err.startsWith(error), qPrintable(r.err));
+        QCOMPARE(r.code, 1);
+        QCOMPARE(r.out, QString());
+        QCOMPARE(allTexts(), before);
+
+        if (how == u"stopped"_s)
+            QVERIFY(startRadicale(m_radicale, m_port));
+        if (how == u"gone"_s)
+            QVERIFY(runSql(almanac(), {u"UPDATE SynchronisationServeur SET Calendrier = replace(Calendrier, 'disparu/', '')"_s}));
+        const Run again = ombo({u"--serveur"_s, m_calendar});
+        QCOMPARE(again.code, resumed);
+        QCOMPARE(text(u"08/01"_s, 2), QVariant(theirs));
+        if (resumed == 0) {
+            QVERIFY(phone({u"list"_s}).contains(u"0801-1@ombrelune\t"_s + mine));
+        } else {
+            // The other client's change won the race: both texts are kept.
+            QVERIFY(again.out.startsWith(u"08/01 Evenement1 : ici « %1 », sur le serveur « changé pendant »"_s.arg(mine)));
+            phone({u"set"_s, u"0801-1@ombrelune"_s, mine});
+            QCOMPARE(ombo({}).code, 0);
+        }
+    }
+
+    // The address of a server's root: the calendar "Ombrelune" is made under
+    // the user's calendars, then found again.
+    void serverRoot()
+    {
+        QTemporaryDir other;
+        QVERIFY(QFile::copy(file(u"ombo"_s), other.filePath(u"ombo"_s)));
+        QVERIFY(QFile::copy(file(u"ombo-synchro.so"_s), other.filePath(u"ombo-synchro.so"_s)));
+        QVERIFY(writeAlmanac(other.filePath(u"ombo.mdb"_s), {{u"01/01"_s, u"premier"_s, QVariant()}}));
+        const QString root = u"http://127.0.0.1:%1/"_s.arg(m_port);
+        QCOMPARE(ombo({u"--serveur"_s, root, u"--utilisateur"_s, u"test"_s}, other.path()).code, 0);
+        QCOMPARE(phone({u"list"_s}, root + u"test/ombrelune/"_s), QStringList{u"0101-1@ombrelune\tpremier"_s});
+        const Run again = ombo({}, other.path());
+        QCOMPARE(again.out, u"Synchronisation : 0 envoyé(s), 0 reçu(s), 0 supprimé(s), 0 conflit(s).\n"_s);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSync)
+#include "tst_sync.moc"
