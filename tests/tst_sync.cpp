@@ -157,8 +157,8 @@ private slots:
     // keeps both texts where they differ, and leaves other events alone.
     void firstSyncMerges()
     {
-        phone({u"add"_s, u"0501-1@ombrelune"_s, u"20260105"_s, u"Du téléphone"_s});
-        phone({u"add"_s, u"1001-2@ombrelune"_s, u"20260110"_s, u"Anniversaire, de Léa"_s});
+        phone({u"add"_s, u"0105-1@ombrelune"_s, u"20260105"_s, u"Du téléphone"_s});
+        phone({u"add"_s, u"0110-2@ombrelune"_s, u"20260110"_s, u"Anniversaire, de Léa"_s});
         phone({u"add"_s, u"autre@phone"_s, u"20260301"_s, u"Rendez-vous"_s});
         const Run r = ombo({u"--serveur"_s, m_calendar, u"--utilisateur"_s, u"test"_s});
         QCOMPARE(r.code, 3);
@@ -168,7 +168,7 @@ private slots:
         QCOMPARE(text(u"10/01"_s, 2), QVariant(u"Anniversaire, de Léa"_s));
         const QStringList events = phone({u"list"_s});
         QCOMPARE(events.size(), 21);
-        QVERIFY(events.contains(u"0501-1@ombrelune\tDu téléphone"_s));
+        QVERIFY(events.contains(u"0105-1@ombrelune\tDu téléphone"_s));
         QVERIFY(events.contains(u"autre@phone\tRendez-vous"_s));
         QVERIFY(events.contains(u"0101-2@ombrelune\tB 01/01"_s));
         // The server's text came in as an ordinary write, kept in the history.
@@ -182,9 +182,9 @@ private slots:
     // remembered; a sync with nothing changed changes nothing.
     void twoWay()
     {
-        phone({u"set"_s, u"0501-1@ombrelune"_s, u"A 05/01"_s});  // the conflict settled
-        phone({u"set"_s, u"0201-1@ombrelune"_s, u"modifié au téléphone"_s});
-        phone({u"delete"_s, u"0301-2@ombrelune"_s});
+        phone({u"set"_s, u"0105-1@ombrelune"_s, u"A 05/01"_s});  // the conflict settled
+        phone({u"set"_s, u"0102-1@ombrelune"_s, u"modifié au téléphone"_s});
+        phone({u"delete"_s, u"0103-2@ombrelune"_s});
         QVERIFY(setText(u"04/01"_s, 1, u"modifié ici\r\nsur deux lignes"_s));
         QVERIFY(setText(u"06/01"_s, 2, QVariant()));
         Run r = ombo({});
@@ -194,9 +194,9 @@ private slots:
         QCOMPARE(text(u"02/01"_s, 1), QVariant(u"modifié au téléphone"_s));
         QVERIFY(text(u"03/01"_s, 2).isNull());
         const QStringList events = phone({u"list"_s});
-        QVERIFY(events.contains(u"0401-1@ombrelune\tmodifié ici\\nsur deux lignes"_s));
-        QVERIFY(!events.join(u'\n').contains(u"0601-2@"_s));
-        QVERIFY(!events.join(u'\n').contains(u"0301-2@"_s));
+        QVERIFY(events.contains(u"0104-1@ombrelune\tmodifié ici\\nsur deux lignes"_s));
+        QVERIFY(!events.join(u'\n').contains(u"0106-2@"_s));
+        QVERIFY(!events.join(u'\n').contains(u"0103-2@"_s));
         r = ombo({});
         QCOMPARE(r.out, u"Synchronisation : 0 envoyé(s), 0 reçu(s), 0 supprimé(s), 0 conflit(s).\n"_s);
         QCOMPARE(r.code, 0);
@@ -206,16 +206,16 @@ private slots:
     // chooses, sync after sync.
     void conflictKeepsBoth()
     {
-        phone({u"set"_s, u"0701-1@ombrelune"_s, u"téléphone"_s});
+        phone({u"set"_s, u"0107-1@ombrelune"_s, u"téléphone"_s});
         QVERIFY(setText(u"07/01"_s, 1, u"bureau"_s));
         for (int i = 0; i < 2; ++i) {
             const Run r = ombo({});
             QCOMPARE(r.code, 3);
             QVERIFY2(r.out.startsWith(u"07/01 Evenement1 : ici « bureau », sur le serveur « téléphone »\n"_s), qPrintable(r.out));
             QCOMPARE(text(u"07/01"_s, 1), QVariant(u"bureau"_s));
-            QVERIFY(phone({u"list"_s}).contains(u"0701-1@ombrelune\ttéléphone"_s));
+            QVERIFY(phone({u"list"_s}).contains(u"0107-1@ombrelune\ttéléphone"_s));
         }
-        phone({u"set"_s, u"0701-1@ombrelune"_s, u"bureau"_s});
+        phone({u"set"_s, u"0107-1@ombrelune"_s, u"bureau"_s});
         QCOMPARE(ombo({}).code, 0);
     }
 
@@ -244,13 +244,19 @@ private slots:
         // A change waits on each side.
         const QString mine = u"ici, avant « %1 »"_s.arg(how), theirs = u"là-bas, avant « %1 »"_s.arg(how);
         QVERIFY(setText(u"08/01"_s, 1, mine));
-        phone({u"set"_s, u"0801-2@ombrelune"_s, theirs});
+        phone({u"set"_s, u"0108-2@ombrelune"_s, theirs});
         const QString before = allTexts();
 
         Server proxy, other;
-        QStringList args{u"--serveur"_s, m_calendar};
+        QStringList args;
         const int port = freePort();
-        const QString viaPort = QString(m_calendar).replace(QString::number(m_port), QString::number(port));
+        // The same server, reached through another port (a proxy, or a copy
+        // of the server that asks for a password).
+        auto reachThrough = [&](int to) {
+            const QString through = QString(m_calendar).replace(u":%1/"_s.arg(m_port), u":%1/"_s.arg(to));
+            return runSql(almanac(), {u"UPDATE SynchronisationServeur SET Url = ?, Calendrier = ?"_s}, {through, through});
+        };
+        QVERIFY(reachThrough(m_port));
         if (how == u"stopped"_s) {
             m_radicale.stop();
         } else if (how == u"htpasswd"_s) {
@@ -258,19 +264,19 @@ private slots:
             QVERIFY(writeFile(file(u"password"_s), "wrong\n"));
             QVERIFY(startRadicale(other, port, {u"--auth-type"_s, u"htpasswd"_s, u"--auth-htpasswd-filename"_s,
                                                 file(u"htpasswd"_s), u"--auth-htpasswd-encryption"_s, u"plain"_s}));
-            args = QStringList{u"--serveur"_s, viaPort, u"--utilisateur"_s, u"test"_s, u"--mot-de-passe-fichier"_s, u"password"_s};
+            QVERIFY(reachThrough(port));
+            args = QStringList{u"--utilisateur"_s, u"test"_s, u"--mot-de-passe-fichier"_s, u"password"_s};
         } else if (how == u"gone"_s) {
             QVERIFY(runSql(almanac(), {u"UPDATE SynchronisationServeur SET Calendrier = Calendrier || 'disparu/'"_s}));
-            args.clear();
         } else if (how == u"insecure"_s) {
             args = QStringList{u"--serveur"_s, u"http://example.org/cal/"_s};
         } else {
             proxy.process.start(kPython, {kTests + u"/sync_proxy.py"_s, QString::number(port), QString::number(m_port), how});
             QVERIFY(waitForPort(port));
-            args = QStringList{u"--serveur"_s, viaPort};
+            QVERIFY(reachThrough(port));
         }
         QDir::setCurrent(m_dir.path());
-        const Run r = ombo(args, QString(), 1);
+        const Run r = ombo(args, QString(), how == u"delay"_s ? 1 : 10);
         QVERIFY2(r.err.startsWith(error), qPrintable(r.err));
         QCOMPARE(r.code, 1);
         QCOMPARE(r.out, QString());
@@ -278,18 +284,43 @@ private slots:
 
         if (how == u"stopped"_s)
             QVERIFY(startRadicale(m_radicale, m_port));
-        if (how == u"gone"_s)
-            QVERIFY(runSql(almanac(), {u"UPDATE SynchronisationServeur SET Calendrier = replace(Calendrier, 'disparu/', '')"_s}));
+        QVERIFY(reachThrough(m_port));
         const Run again = ombo({u"--serveur"_s, m_calendar});
         QCOMPARE(again.code, resumed);
         QCOMPARE(text(u"08/01"_s, 2), QVariant(theirs));
         if (resumed == 0) {
-            QVERIFY(phone({u"list"_s}).contains(u"0801-1@ombrelune\t"_s + mine));
+            QVERIFY(phone({u"list"_s}).contains(u"0108-1@ombrelune\t"_s + mine));
         } else {
             // The other client's change won the race: both texts are kept.
             QVERIFY(again.out.startsWith(u"08/01 Evenement1 : ici « %1 », sur le serveur « changé pendant »"_s.arg(mine)));
-            phone({u"set"_s, u"0801-1@ombrelune"_s, mine});
+            phone({u"set"_s, u"0108-1@ombrelune"_s, mine});
             QCOMPARE(ombo({}).code, 0);
+        }
+    }
+
+    // A sync killed while it sends: the next one sends the rest, and finds
+    // the events already sent equal on both sides (no duplicate, no loss).
+    void killedHalfWay()
+    {
+        QVERIFY(runSql(almanac(), {u"UPDATE Evenements SET Evenement1 = 'K ' || Date, Evenement2 = 'L ' || Date"
+                                   " WHERE id BETWEEN 21 AND 80"_s}));
+        const QString before = allTexts();
+        QProcess killed;
+        killed.start(file(u"ombo"_s), {u"--synchroniser"_s});
+        QVERIFY(killed.waitForStarted());
+        QThread::msleep(700);
+        killed.kill();
+        killed.waitForFinished();
+        const Run r = ombo({});
+        QCOMPARE(r.code, 0);
+        QVERIFY2(r.out.contains(u" 0 reçu(s), 0 supprimé(s), 0 conflit(s)."_s), qPrintable(r.out));
+        QCOMPARE(allTexts(), before);
+        const QStringList events = phone({u"list"_s});
+        for (int i = 21; i <= 80; ++i) {
+            const QString key = QDate(2004, 1, 1).addDays(i - 1).toString(u"dd/MM"_s);
+            const QString uid = key.mid(3, 2) + key.left(2);
+            QCOMPARE(events.filter(uid + u"-1@ombrelune\t"_s).size(), 1);
+            QVERIFY(events.contains(uid + u"-2@ombrelune\tL "_s + key));
         }
     }
 

@@ -63,7 +63,7 @@ void DavClient::send(const QByteArray &method, const QUrl &url, const QByteArray
         r.errorText = reply->errorString();
         r.tooLarge = *tooLarge;
         r.timedOut = r.error == QNetworkReply::OperationCanceledError && !r.tooLarge;
-        if (!r.tooLarge) {
+        if (!r.tooLarge && reply->isOpen()) {
             r.body = reply->readAll();
             r.etag = reply->rawHeader("ETag");
             r.location = reply->rawHeader("Location");

@@ -66,7 +66,7 @@ void SyncEngine::start()
     if (!SyncState::load(m_model.database(), &m_server, &m_events))
         return fail(Err::SyncLocal, QStringLiteral("L'état de la synchronisation ne peut pas être lu."));
     const QString url = m_url.isEmpty() ? m_server.url : m_url;
-    const QString user = m_url.isEmpty() && m_user.isEmpty() ? m_server.user : m_user;
+    const QString user = !m_user.isEmpty() ? m_user : url == m_server.url ? m_server.user : QString();
     if (url.isEmpty())
         return fail(Err::SyncNoServer, QStringLiteral("Aucun serveur de synchronisation n'est choisi."));
     if (!DavClient::allowed(QUrl(url)))
