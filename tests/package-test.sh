@@ -59,7 +59,8 @@ if ! as_root apt-get install -y -q --no-install-recommends "/tmp/${deb##*/}" >"$
   exit 1
 fi
 cp "$root"/var/cache/apt/archives/*.deb "$cache/archives/" 2>/dev/null || true
-for f in /usr/bin/ombo /usr/lib/x86_64-linux-gnu/ombrelune/ombo-fenetres.so /usr/share/ombrelune/ombo.mdb \
+for f in /usr/bin/ombo /usr/lib/x86_64-linux-gnu/ombrelune/ombo-fenetres.so \
+         /usr/lib/x86_64-linux-gnu/ombrelune/ombo-synchro.so /usr/share/ombrelune/ombo.mdb \
          /usr/share/ombrelune/ombo.chm /usr/share/man/man1/ombo.1.gz /usr/share/man/fr/man1/ombo.1.gz \
          /usr/share/applications/fr.valdric.Ombrelune.desktop /usr/share/metainfo/fr.valdric.Ombrelune.metainfo.xml; do
   [ -f "$root$f" ] || fail "$f is not installed"
