@@ -3,8 +3,10 @@
 makes, edits and deletes events between the program's syncs.
 
   sync_phone.py ROOT mkcal ID           make the calendar ROOT/test/ID/, print its URL
-  sync_phone.py CAL list                 one line per event: UID <TAB> SUMMARY (\\n escaped)
+  sync_phone.py CAL list                 one line per event: UID <TAB> SUMMARY (\\n escaped),
+                                         then <TAB> DESCRIPTION when there is one
   sync_phone.py CAL set UID TEXT         change an event's SUMMARY (the rest is kept)
+  sync_phone.py CAL describe UID TEXT    give an event a DESCRIPTION
   sync_phone.py CAL add UID YYYYMMDD TEXT   a yearly all-day event
   sync_phone.py CAL delete UID
 """
@@ -24,11 +26,14 @@ calendar = caldav.Calendar(client=client, url=url)
 if command == "list":
     for event in calendar.events():
         for component in event.icalendar_instance.walk("VEVENT"):
-            print("%s\t%s" % (component["UID"], str(component.get("SUMMARY", "")).replace("\n", "\\n")))
-elif command == "set":
+            line = "%s\t%s" % (component["UID"], str(component.get("SUMMARY", "")).replace("\n", "\\n"))
+            if "DESCRIPTION" in component:
+                line += "\t" + str(component["DESCRIPTION"])
+            print(line)
+elif command in ("set", "describe"):
     event = calendar.event_by_uid(args[0])
     component = next(iter(event.icalendar_instance.walk("VEVENT")))
-    component["SUMMARY"] = args[1]
+    component["SUMMARY" if command == "set" else "DESCRIPTION"] = args[1]
     event.save()
 elif command == "add":
     calendar.save_event(

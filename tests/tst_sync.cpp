@@ -178,10 +178,12 @@ private slots:
         }), u"Anniversaire, de Léa"_s);
     }
 
-    // Edits and deletions on each side reach the other; the address is
-    // remembered; a sync with nothing changed changes nothing.
+    // Edits and deletions on each side reach the other, a text sent keeps
+    // what the phone added to its event; the address is remembered; a sync
+    // with nothing changed changes nothing.
     void twoWay()
     {
+        phone({u"describe"_s, u"0104-1@ombrelune"_s, u"note du téléphone"_s});
         phone({u"set"_s, u"0105-1@ombrelune"_s, u"A 05/01"_s});  // the conflict settled
         phone({u"set"_s, u"0102-1@ombrelune"_s, u"modifié au téléphone"_s});
         phone({u"delete"_s, u"0103-2@ombrelune"_s});
@@ -194,7 +196,7 @@ private slots:
         QCOMPARE(text(u"02/01"_s, 1), QVariant(u"modifié au téléphone"_s));
         QVERIFY(text(u"03/01"_s, 2).isNull());
         const QStringList events = phone({u"list"_s});
-        QVERIFY(events.contains(u"0104-1@ombrelune\tmodifié ici\\nsur deux lignes"_s));
+        QVERIFY(events.contains(u"0104-1@ombrelune\tmodifié ici\\nsur deux lignes\tnote du téléphone"_s));
         QVERIFY(!events.join(u'\n').contains(u"0106-2@"_s));
         QVERIFY(!events.join(u'\n').contains(u"0103-2@"_s));
         r = ombo({});

@@ -15,6 +15,12 @@ QString fieldName(int field)
     return field == 1 ? QStringLiteral("Evenement1") : QStringLiteral("Evenement2");
 }
 
+OmboError raced()
+{
+    return {Err::SyncRaced, QStringLiteral("Un événement a changé sur le serveur pendant la synchronisation ;"
+                                           " la prochaine synchronisation le reprendra.")};
+}
+
 // Why a request failed, as the user is told.
 OmboError faultOf(const DavReply &r)
 {
@@ -32,8 +38,7 @@ OmboError faultOf(const DavReply &r)
     if (r.status == 404 || r.status == 410)
         return {Err::SyncGone, QStringLiteral("Le calendrier est introuvable sur le serveur.")};
     if (r.status == 412)
-        return {Err::SyncRaced, QStringLiteral("Un événement a changé sur le serveur pendant la synchronisation ;"
-                                               " la prochaine synchronisation le reprendra.")};
+        return raced();
     return {Err::SyncServerFault, QStringLiteral("Le serveur a répondu « %1 ».").arg(r.status)};
 }
 
@@ -61,6 +66,7 @@ void SyncEngine::start()
     m_running = true;
     m_result = Result();
     m_remote.clear();
+    m_bodies.clear();
     m_steps.clear();
     m_next = 0;
     if (!SyncState::load(m_model.database(), &m_server, &m_events))
@@ -256,6 +262,7 @@ void SyncEngine::fetch()
             if (!ok || !text)
                 return fail(Err::SyncBadAnswer, QStringLiteral("L'événement « %1 » du serveur est illisible.").arg(uid));
             m_remote.insert(uid, {e.etag, text});
+            m_bodies.insert(uid, e.calendarData);
         }
         fetch();
     });
@@ -271,23 +278,38 @@ void SyncEngine::pushNext()
         return pull();
     const SyncStep step = m_steps[m_next++];
     const QUrl url = urlOf(step.uid + QStringLiteral(".ics"));
-    DavClient::Headers headers;
-    if (step.etag.isEmpty())
-        headers.append(std::pair<QByteArray, QByteArray>("If-None-Match", "*"));
-    else
-        headers.append({"If-Match", step.etag.toUtf8()});
     if (step.kind == SyncStep::Delete) {
-        request("DELETE", url, {}, headers, [=, this](const DavReply &) {
+        request("DELETE", url, {}, {{"If-Match", step.etag.toUtf8()}}, [=, this](const DavReply &) {
             m_events.remove(step.uid);
             ++m_result.deleted;
             pushNext();
         }, {404});
         return;
     }
-    DayRow row{step.key, QVariant(), QVariant()};
-    (step.field == 1 ? row.text1 : row.text2) = step.text;
-    headers.append(std::pair<QByteArray, QByteArray>("Content-Type", "text/calendar; charset=utf-8"));
-    request("PUT", url, exportIcs({row}, platform().today()), headers, [=, this](const DavReply &r) {
+    if (step.etag.isEmpty() || m_bodies.contains(step.uid))
+        return put(step, m_bodies.value(step.uid));
+    // The server's event as it is, to change its text only.
+    request("GET", url, {}, {}, [=, this](const DavReply &r) {
+        if (!r.etag.isEmpty() && QString::fromUtf8(r.etag) != step.etag)
+            return fail(Err::SyncRaced, raced().description());
+        put(step, r.body);
+    });
+}
+
+void SyncEngine::put(const SyncStep &step, const QByteArray &body)
+{
+    QByteArray ics = withSummary(body, step.uid, step.text);
+    if (ics.isEmpty()) {
+        DayRow row{step.key, QVariant(), QVariant()};
+        (step.field == 1 ? row.text1 : row.text2) = step.text;
+        ics = exportIcs({row}, platform().today());
+    }
+    DavClient::Headers headers{{"Content-Type", "text/calendar; charset=utf-8"}};
+    if (step.etag.isEmpty())
+        headers.append(std::pair<QByteArray, QByteArray>("If-None-Match", "*"));
+    else
+        headers.append(std::pair<QByteArray, QByteArray>("If-Match", step.etag.toUtf8()));
+    request("PUT", urlOf(step.uid + QStringLiteral(".ics")), ics, headers, [=, this](const DavReply &r) {
         m_events.insert(step.uid, {QString::fromUtf8(r.etag), step.text, false, QVariant(), QString()});
         ++m_result.sent;
         pushNext();

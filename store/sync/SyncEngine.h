@@ -56,6 +56,7 @@ private:
     void takeListing(const Multistatus &m, bool whole);
     void fetch();
     void pushNext();
+    void put(const SyncStep &step, const QByteArray &body);
     void pull();
     void fail(int number, const QString &description);
     void failOn(const DavReply &reply);
@@ -69,6 +70,7 @@ private:
     ServerState m_server;
     QHash<QString, EventState> m_events;
     QHash<QString, ServerEvent> m_remote;
+    QHash<QString, QByteArray> m_bodies;  // the server's events fetched, by UID
     QList<DayRow> m_rows;
     QList<SyncStep> m_steps;
     qsizetype m_next = 0;

@@ -26,12 +26,14 @@ SyncStep decide(const QString &uid, const QString &key, int field, const QString
             return is(SyncStep::Pull, remote, remoteEtag);
         return local == remote ? is(SyncStep::Agree, remote, remoteEtag) : is(SyncStep::Conflict, remote, remoteEtag);
     }
-    const bool serverChanged = !server || server->etag != state->etag;
+    // Only the text counts: a server that changed the event's other
+    // properties (an alarm added on the phone) still holds the agreed text.
+    const bool serverChanged = !server || remote != state->agreed;
     const bool localChanged = local != state->agreed;
     if (!serverChanged && !localChanged)
-        return is(SyncStep::Agree, state->agreed, state->etag);
+        return is(SyncStep::Agree, state->agreed, remoteEtag);
     if (!serverChanged)
-        return local.isEmpty() ? is(SyncStep::Delete, {}, state->etag) : is(SyncStep::Put, local, state->etag);
+        return local.isEmpty() ? is(SyncStep::Delete, {}, remoteEtag) : is(SyncStep::Put, local, remoteEtag);
     if (!localChanged)
         return is(SyncStep::Pull, remote, remoteEtag, !server);
     if (local == remote)

@@ -62,6 +62,29 @@ QList<VEvent> readVEvents(const QByteArray &ics, bool *ok)
     return events;
 }
 
+QByteArray withSummary(const QByteArray &ics, const QString &uid, const QString &summary)
+{
+    if (ics.size() > kMaxResourceBytes || ics.contains('\0'))
+        return {};
+    Component root{icalparser_parse_string(ics.constData())};
+    icalerror_clear_errno();
+    if (!root.c || icalcomponent_isa(root.c) != ICAL_VCALENDAR_COMPONENT)
+        return {};
+    const QByteArray wanted = uid.toUtf8();
+    for (icalcomponent *e = icalcomponent_get_first_component(root.c, ICAL_VEVENT_COMPONENT); e;
+         e = icalcomponent_get_next_component(root.c, ICAL_VEVENT_COMPONENT)) {
+        const char *id = icalcomponent_get_uid(e);
+        if (!id || wanted != id || icalcomponent_get_first_property(e, ICAL_RECURRENCEID_PROPERTY))
+            continue;
+        icalcomponent_set_summary(e, summary.toUtf8().constData());
+        char *text = icalcomponent_as_ical_string_r(root.c);
+        QByteArray out(text);
+        icalmemory_free_buffer(text);
+        return out;
+    }
+    return {};
+}
+
 QString ownUid(int month, int day, int field)
 {
     return QStringLiteral("%1%2-%3@ombrelune")

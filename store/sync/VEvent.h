@@ -19,6 +19,11 @@ struct VEvent
 constexpr qsizetype kMaxResourceBytes = 256 * 1024;
 QList<VEvent> readVEvents(const QByteArray &ics, bool *ok);
 
+// The calendar object `ics` with the SUMMARY of its event `uid` set to
+// `summary` and everything else kept (alarms, notes, properties of other
+// programs); empty when `ics` does not read or holds no such event.
+QByteArray withSummary(const QByteArray &ics, const QString &uid, const QString &summary);
+
 // Our UID of a day and field: "MMDD-1@ombrelune"; empty for a foreign UID
 // when read back by fieldOfUid.
 QString ownUid(int month, int day, int field);
