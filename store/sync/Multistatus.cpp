@@ -62,38 +62,42 @@ void readProp(QXmlStreamReader &x, DavResponse &r)
     }
 }
 
+// One <propstat>: its properties when their status is 2xx.
+void readPropstat(QXmlStreamReader &x, DavResponse &r, int *propStatus)
+{
+    DavResponse found;
+    int status = 0;
+    while (x.readNextStartElement()) {
+        if (x.namespaceUri() == kDav && x.name() == QLatin1String("prop"))
+            readProp(x, found);
+        else if (x.namespaceUri() == kDav && x.name() == QLatin1String("status"))
+            status = statusOf(x.readElementText(QXmlStreamReader::SkipChildElements));
+        else
+            x.skipCurrentElement();
+    }
+    if (status / 100 == 2) {
+        found.href = r.href;
+        found.status = r.status;
+        r = found;
+        *propStatus = status;
+    }
+}
+
 DavResponse readResponse(QXmlStreamReader &x)
 {
     DavResponse r;
     int propStatus = 0;
     while (x.readNextStartElement()) {
+        const bool dav = x.namespaceUri() == kDav;
         const auto name = x.name();
-        if (x.namespaceUri() != kDav) {
-            x.skipCurrentElement();
-        } else if (name == QLatin1String("href")) {
+        if (dav && name == QLatin1String("href"))
             r.href = x.readElementText(QXmlStreamReader::SkipChildElements).trimmed();
-        } else if (name == QLatin1String("status")) {
+        else if (dav && name == QLatin1String("status"))
             r.status = statusOf(x.readElementText(QXmlStreamReader::SkipChildElements));
-        } else if (name == QLatin1String("propstat")) {
-            DavResponse found;
-            int status = 0;
-            while (x.readNextStartElement()) {
-                if (x.namespaceUri() == kDav && x.name() == QLatin1String("prop"))
-                    readProp(x, found);
-                else if (x.namespaceUri() == kDav && x.name() == QLatin1String("status"))
-                    status = statusOf(x.readElementText(QXmlStreamReader::SkipChildElements));
-                else
-                    x.skipCurrentElement();
-            }
-            if (status / 100 == 2) {
-                found.href = r.href;
-                found.status = r.status;
-                r = found;
-                propStatus = status;
-            }
-        } else {
+        else if (dav && name == QLatin1String("propstat"))
+            readPropstat(x, r, &propStatus);
+        else
             x.skipCurrentElement();
-        }
     }
     if (r.status == 0)
         r.status = propStatus;
