@@ -52,11 +52,11 @@ namespace Places {
 
 QString almanacFolder(const QString &programFolder)
 {
-    const QString program = withSlash(programFolder);
+    QString program = withSlash(programFolder);
     if (QFileInfo::exists(program + kAlmanac))
         return program;
 
-    const QString data = withSlash(platform().dataFolder());
+    QString data = withSlash(platform().dataFolder());
     const QFileInfo dataInfo(data);
     if (dataInfo.exists() && !(dataInfo.isDir() && dataInfo.isReadable() && dataInfo.isExecutable()))
         throw unusable(data);
