@@ -51,7 +51,7 @@ AlmanacHistory::Table AlmanacHistory::lookAtTable(QSqlQuery &q) const
 }
 
 // Only the last changes of each day and field are kept.
-bool AlmanacHistory::record(QSqlQuery &q, const QString &day, const QList<Change> &changes)
+bool AlmanacHistory::record(QSqlQuery &q, const QString &day, const QList<Change> &changes, const QString &writer)
 {
     if (m_table == Table::Unknown) {
         m_table = lookAtTable(q);
@@ -64,11 +64,12 @@ bool AlmanacHistory::record(QSqlQuery &q, const QString &day, const QList<Change
     if (m_table == Table::Foreign)
         return true;  // someone else's table: the write goes on without history
     const QString when = platform().nowUtc().toString(Qt::ISODate);
+    const QString copy = writer.isEmpty() ? thisCopy() : writer;
     for (const Change &c : changes) {
         q.prepare(QStringLiteral("INSERT INTO Historique (Date, Champ, Avant, Apres, Quand, Copie)"
                                  " VALUES (?, ?, ?, ?, ?, ?)"));
         for (const QVariant &v : {QVariant(day), QVariant(c.field), c.before, c.after, QVariant(when),
-                                  QVariant(thisCopy())})
+                                  QVariant(copy)})
             q.addBindValue(v);
         if (!q.exec())
             return false;

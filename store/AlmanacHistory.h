@@ -33,9 +33,10 @@ public:
     // The file may be another one: its table is looked at again.
     void forgetTable() { m_table = Table::Unknown; }
     // Records `changes` of the row `day` through `q`, inside the write's
-    // transaction. A table "Historique" of another shape is not ours: it is
-    // left alone and nothing is recorded.
-    bool record(QSqlQuery &q, const QString &day, const QList<Change> &changes);
+    // transaction, as written by `writer` (empty: this copy of the program).
+    // A table "Historique" of another shape is not ours: it is left alone
+    // and nothing is recorded.
+    bool record(QSqlQuery &q, const QString &day, const QList<Change> &changes, const QString &writer = {});
     // The write that recorded `changes` was committed: they can be undone.
     void committed(const QList<Change> &changes);
 

@@ -185,7 +185,7 @@ AlmanacModel::Fields AlmanacModel::edits(int row) const
     return out;
 }
 
-bool AlmanacModel::writeFields(int row, const Fields &fields, const Fields &expected)
+bool AlmanacModel::writeFields(int row, const Fields &fields, const Fields &expected, const QString &writer)
 {
     if (row < 0 || row >= m_read.size())
         return false;
@@ -210,7 +210,9 @@ bool AlmanacModel::writeFields(int row, const Fields &fields, const Fields &expe
         }
     }
     const bool backedUp = m_backup && m_backup->makeIfDue(database());
+    m_writer = writer;
     const bool ok = updateRowInTable(row, values);
+    m_writer.clear();
     if (backedUp)
         ok ? m_backup->confirm() : m_backup->discard();
     const QSqlError error = lastError();
@@ -221,9 +223,9 @@ bool AlmanacModel::writeFields(int row, const Fields &fields, const Fields &expe
     return ok;
 }
 
-bool AlmanacModel::writeOrKeep(int row, const Fields &fields, const Fields &expected)
+bool AlmanacModel::writeOrKeep(int row, const Fields &fields, const Fields &expected, const QString &writer)
 {
-    if (writeFields(row, fields, expected))
+    if (writeFields(row, fields, expected, writer))
         return true;
     const QSqlError error = lastError();
     for (const auto &[field, value] : fields)
@@ -329,10 +331,10 @@ bool AlmanacModel::replay(bool undo)
     });
 }
 
-bool AlmanacModel::writeValue(int row, const QString &field, const QVariant &value)
+bool AlmanacModel::writeValue(int row, const QString &field, const QVariant &value, const QString &writer)
 {
     const QModelIndex cell = index(row, fieldIndex(field));
-    return cell.isValid() && (flags(cell) & Qt::ItemIsEditable) && writeOrKeep(row, {{field, value}}, {});
+    return cell.isValid() && (flags(cell) & Qt::ItemIsEditable) && writeOrKeep(row, {{field, value}}, {}, writer);
 }
 
 bool AlmanacModel::updateRowInTable(int row, const QSqlRecord &values)
@@ -340,7 +342,7 @@ bool AlmanacModel::updateRowInTable(int row, const QSqlRecord &values)
     m_written.clear();
     if (row < 0 || row >= m_read.size())
         return false;
-    const RowUpdate::Outcome out = RowUpdate{database(), tableName(), m_keyColumn}.run(m_read[row], values, m_history);
+    const RowUpdate::Outcome out = RowUpdate{database(), tableName(), m_keyColumn, m_writer}.run(m_read[row], values, m_history);
     if (out.changedElsewhere) {
         // Say what the other copy wrote; from now on, what is stored is what
         // this copy read, so that editing the row again overwrites it knowingly.

@@ -69,7 +69,8 @@ public:
     // each field of `expected` its value. The row is read again; this
     // copy's edits of other fields stay as they were. False, with
     // lastError() and theirTexts(), when refused: nothing is marked or said.
-    bool writeFields(int row, const Fields &fields, const Fields &expected = {});
+    // The history names `writer` as the copy that wrote (empty: this one).
+    bool writeFields(int row, const Fields &fields, const Fields &expected = {}, const QString &writer = {});
     bool isPending(int row) const;
     void markRefused(int row, const QString &reason);
     QList<Kept> keptEdits() const;
@@ -87,7 +88,7 @@ public:
     bool redo();
     // Writes `value` into `field` of `row` at once: an ordinary change,
     // kept in the row and reported like a typed one when refused.
-    bool writeValue(int row, const QString &field, const QVariant &value);
+    bool writeValue(int row, const QString &field, const QVariant &value, const QString &writer = {});
     // The day's recorded changes, newest first (none when the file has no history).
     QList<Past> history(const QString &day) const { return m_history.pastOf(database(), day); }
 
@@ -107,7 +108,7 @@ private:
     // This copy's edits in `row`, whole texts.
     Fields edits(int row) const;
     // writeFields(); when refused, the values stay in the row, marked, and writeFailed() is emitted.
-    bool writeOrKeep(int row, const Fields &fields, const Fields &expected);
+    bool writeOrKeep(int row, const Fields &fields, const Fields &expected, const QString &writer = {});
     // Reads the row again, keeping the edits of the fields not `written`.
     void reread(int row, const Fields &written);
     bool replay(bool undo);
@@ -118,5 +119,6 @@ private:
     AlmanacHistory m_history;
     QList<Change> m_written;         // what the last successful write changed
     QString m_theirTexts;
+    QString m_writer;                // who the write under way is for the history
     DailyBackup *m_backup = nullptr;
 };

@@ -89,7 +89,7 @@ RowUpdate::Outcome RowUpdate::run(const QSqlRecord &read, const QSqlRecord &valu
         return abandon(rowChangedError());
     for (AlmanacHistory::Change &c : out.written)
         c.before = stored.value(c.field);
-    if (!history.record(q, stored.value(QStringLiteral("Date")).toString(), out.written)
+    if (!history.record(q, stored.value(QStringLiteral("Date")).toString(), out.written, writer)
         || !q.exec(QStringLiteral("COMMIT")))
         return abandon(q.lastError());
     return out;

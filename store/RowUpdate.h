@@ -14,6 +14,7 @@ struct RowUpdate
     QSqlDatabase db;
     QString source;     // the table or view the model reads rows from
     QString keyColumn;  // what names a row of the table in an UPDATE
+    QString writer;     // who writes, as the history names it (empty: this copy)
 
     struct Outcome
     {

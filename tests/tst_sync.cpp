@@ -171,11 +171,12 @@ private slots:
         QVERIFY(events.contains(u"0105-1@ombrelune\tDu téléphone"_s));
         QVERIFY(events.contains(u"autre@phone\tRendez-vous"_s));
         QVERIFY(events.contains(u"0101-2@ombrelune\tB 01/01"_s));
-        // The server's text came in as an ordinary write, kept in the history.
+        // The server's text came in as an ordinary write, kept in the history
+        // with the server as the copy that wrote it.
         QCOMPARE(withDatabase<QString>(almanac(), [](QSqlDatabase &db) {
-            QSqlQuery q(u"SELECT Apres FROM Historique WHERE Date = '10/01'"_s, db);
-            return q.next() ? q.value(0).toString() : QString();
-        }), u"Anniversaire, de Léa"_s);
+            QSqlQuery q(u"SELECT Apres, Copie FROM Historique WHERE Date = '10/01'"_s, db);
+            return q.next() ? q.value(0).toString() + u'|' + q.value(1).toString() : QString();
+        }), u"Anniversaire, de Léa|serveur 127.0.0.1"_s);
     }
 
     // Edits and deletions on each side reach the other, a text sent keeps

@@ -321,13 +321,15 @@ void SyncEngine::put(const SyncStep &step, const QByteArray &body)
 void SyncEngine::pull()
 {
     QStringList refused;
+    // The history names the server as the copy that wrote.
+    const QString writer = QStringLiteral("serveur ") + QUrl(m_server.calendar).host();
     for (const SyncStep &s : std::as_const(m_steps)) {
         switch (s.kind) {
         case SyncStep::Pull: {
             const int row = int(std::find_if(m_rows.cbegin(), m_rows.cend(), [&](const DayRow &d) { return d.key == s.key; })
                                 - m_rows.cbegin());
             const QVariant value = s.text.isEmpty() ? QVariant() : QVariant(s.text);
-            if (!m_model.writeValue(row, fieldName(s.field), value)) {
+            if (!m_model.writeValue(row, fieldName(s.field), value, writer)) {
                 refused << s.key;
                 break;
             }
