@@ -34,6 +34,12 @@ QString failure(const QString &reason);
 
 }  // namespace CommandLine
 
+// Opens the module `name` (a file name) beside the program, else in the
+// installed library folder; nullptr, with the reason on stderr, when it
+// cannot be loaded. Only the command-line program has it: the tests link
+// the modules' code in.
+void *loadModule(const char *name);
+
 // The modes, each in its own file.
 int runWindows(int &argc, char **argv);
 // The windows, and the PDF booklet of --exporter, which need Qt's GUI: the

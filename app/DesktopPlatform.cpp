@@ -1,11 +1,11 @@
 #include "app/DesktopPlatform.h"
 
 #include "core/Identity.h"
+#include "ui/Booklet.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
-#include <QPrintDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QProcess>
@@ -69,8 +69,7 @@ QString DesktopPlatform::chooseFile(QWidget *owner, const QString &caption, cons
 
 bool DesktopPlatform::choosePrinter(QWidget *owner, QPrinter *printer)
 {
-    QPrintDialog dialog(printer, owner);
-    return dialog.exec() == QDialog::Accepted;
+    return execPrintDialog(owner, printer);
 }
 
 void DesktopPlatform::endProgram()

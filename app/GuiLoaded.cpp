@@ -50,7 +50,9 @@ int loadMode()
     return RTLD_LAZY | RTLD_LOCAL | (preloaded() || kAddressSanitizer ? 0 : RTLD_DEEPBIND);
 }
 
-void *module(const char *name)
+}  // namespace
+
+void *loadModule(const char *name)
 {
     char path[4096];
     const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
@@ -65,10 +67,11 @@ void *module(const char *name)
     return h;
 }
 
+namespace {
 template <typename F>
 F entry(const char *name, const char *file = "ombo-fenetres.so")
 {
-    void *h = module(file);
+    void *h = loadModule(file);
     return h ? reinterpret_cast<F>(::dlsym(h, name)) : nullptr;
 }
 }  // namespace

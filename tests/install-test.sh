@@ -37,6 +37,7 @@ check_layout() {
   [ -f "$prog/ombo" ] && [ ! -L "$prog/ombo" ] && [ -x "$prog/ombo" ] \
     || fail "$prog/ombo is not an executable file"
   [ -f "$prog/ombo-fenetres.so" ] || fail "$prog/ombo-fenetres.so (the windows) is missing"
+  [ -f "$prog/ombo-impression.so" ] || fail "$prog/ombo-impression.so (the booklet) is missing"
   cmp -s "$prog/ombo.chm" "$build/ombo.chm" || fail "$prog/ombo.chm differs from the built help file"
   db=$prog/ombo.mdb
   if [ ! -f "$db" ]; then

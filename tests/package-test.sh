@@ -60,6 +60,7 @@ if ! as_root apt-get install -y -q --no-install-recommends "/tmp/${deb##*/}" >"$
 fi
 cp "$root"/var/cache/apt/archives/*.deb "$cache/archives/" 2>/dev/null || true
 for f in /usr/bin/ombo /usr/lib/x86_64-linux-gnu/ombrelune/ombo-fenetres.so \
+         /usr/lib/x86_64-linux-gnu/ombrelune/ombo-impression.so \
          /usr/lib/x86_64-linux-gnu/ombrelune/ombo-synchro.so /usr/share/ombrelune/ombo.mdb \
          /usr/share/ombrelune/ombo.chm /usr/share/man/man1/ombo.1.gz /usr/share/man/fr/man1/ombo.1.gz \
          /usr/share/applications/fr.valdric.Ombrelune.desktop /usr/share/metainfo/fr.valdric.Ombrelune.metainfo.xml; do
@@ -96,7 +97,7 @@ grep -q '^05/01,Lucie,Anniversaire de Lucie' "$home/sortie.csv" 2>/dev/null || f
 dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/ombrelune/ombo.mdb | cmp -s - "$root/usr/share/ombrelune/ombo.mdb" \
   || fail "the shared default almanac changed"
 
-# 7. The window module, from the library folder: the PDF booklet.
+# 7. The window module and the booklet's, from the library folder: the PDF booklet.
 as_lucie env QT_QPA_PLATFORM=offscreen ombo --exporter /home/lucie/livret.pdf >"$root/pdf" 2>&1 \
   || fail "PDF export: $(cat "$root/pdf")"
 [ "$(head -c 4 "$home/livret.pdf" 2>/dev/null)" = "%PDF" ] || fail "no PDF booklet"

@@ -61,6 +61,7 @@ private slots:
             QVERIFY2(QFile::exists(u"/usr/bin/"_s + QLatin1String(needed)), needed);
         QVERIFY(QFile::copy(QStringLiteral(OMBO_PROGRAM), file("ombo")));
         QVERIFY(QFile::copy(QStringLiteral(OMBO_MODULE), file("ombo-fenetres.so")));
+        QVERIFY(QFile::copy(QStringLiteral(OMBO_BOOKLET_MODULE), file("ombo-impression.so")));
         QVERIFY(writeFile(file("in.csv"), "Date,Evenement1\n05/01,neuf\n"));
         QVERIFY(writeFile(file("bad.csv"), "Date,Evenement1\n05/01,neuf\n06/01,\"jamais fermé\n"));
         QDir::setCurrent(m_dir.path());

@@ -1,12 +1,15 @@
 #include "ui/Booklet.h"
 
 #include "calendar/NomDuJour.h"
+#include "core/Platform.h"
 
 #include <QDir>
 #include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QSaveFile>
 #include <QTextLayout>
 
@@ -200,4 +203,19 @@ bool writeBookletPdf(const QString &path, const QList<DayRow> &rows, QDate today
     *error = QStringLiteral("Le fichier « %1 » ne peut pas être écrit : %2.")
                  .arg(QDir::toNativeSeparators(path), file.errorString());
     return false;
+}
+
+void printBooklet(QWidget *owner, const QList<DayRow> &rows, QDate today)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setDocName(QStringLiteral("Ombrelune"));
+    if (platform().choosePrinter(owner, &printer))
+        drawBooklet(printer, rows, today);
+}
+
+bool execPrintDialog(QWidget *owner, QPrinter *printer)
+{
+    QPrintDialog dialog(printer, owner);
+    return dialog.exec() == QDialog::Accepted;
 }

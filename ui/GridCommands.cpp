@@ -13,7 +13,6 @@
 #include <QAction>
 #include <QDir>
 #include <QPointer>
-#include <QPrinter>
 #include <QTableView>
 
 namespace {
@@ -88,11 +87,7 @@ void print(Form2 *window)
 {
     if (!window->source() || !window->savePending())
         return;
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    printer.setDocName(QStringLiteral("Ombrelune"));
-    if (platform().choosePrinter(window, &printer))
-        drawBooklet(printer, almanacRows(*window->source()->model()), platform().today());
+    printBooklet(window, almanacRows(*window->source()->model()), platform().today());
 }
 }  // namespace
 
