@@ -123,6 +123,24 @@ QSqlRecord AlmanacModel::readRow(int row) const
     return r;
 }
 
+const QSqlRecord &AlmanacModel::readOf(int row) const
+{
+    static const QSqlRecord none;
+    if (row < 0 || row >= m_read.size())
+        return none;
+    std::optional<QSqlRecord> &read = m_read[row];
+    if (!read) {
+        // The query's own copy of the row, as the select read it: past
+        // QSqlTableModel, which answers with this copy's edits since, and
+        // without reading the file as it is now.
+        QSqlRecord r = record();
+        for (int c = 0; c < r.count(); ++c)
+            r.setValue(c, QSqlQueryModel::data(index(row, c), Qt::EditRole));  // NOLINT(bugprone-parent-virtual-call)
+        read = r;
+    }
+    return *read;
+}
+
 bool AlmanacModel::select()
 {
     m_history.forgetTable();  // the file may be another one now
@@ -137,11 +155,8 @@ bool AlmanacModel::select()
         setLastError(query().lastError());
         ok = false;
     }
-    if (ok) {
-        m_read.reserve(rowCount());
-        for (int row = 0; row < rowCount(); ++row)
-            m_read.append(readRow(row));
-    }
+    if (ok)
+        m_read.resize(rowCount());  // each row taken when first needed: readOf()
     return ok;
 }
 
@@ -203,8 +218,8 @@ bool AlmanacModel::writeFields(int row, const Fields &fields, const Fields &expe
     }
     // An undo or redo writes back only over what this copy wrote.
     for (const auto &[field, value] : expected) {
-        if (!sameValue(m_read[row].value(field), value)) {
-            m_theirTexts = quoted(m_read[row].value(field));
+        if (!sameValue(readOf(row).value(field), value)) {
+            m_theirTexts = quoted(readOf(row).value(field));
             setLastError(rowChangedError());
             return false;
         }
@@ -267,7 +282,7 @@ QList<AlmanacModel::Kept> AlmanacModel::keptEdits() const
     for (auto it = m_refused.cbegin(); it != m_refused.cend(); ++it) {
         const int row = it.key();
         const QSqlRecord edited = record(row);
-        Kept k{QString(), m_read.value(row).value(kId), dayOf(row), {}, it.value()};
+        Kept k{QString(), readOf(row).value(kId), dayOf(row), {}, it.value()};
         for (int c = 0; c < edited.count(); ++c)
             if (edited.fieldName(c) != kId && isDirty(index(row, c)))
                 k.fields.append({edited.fieldName(c), data(index(row, c), Qt::EditRole)});
@@ -292,14 +307,14 @@ void AlmanacModel::restore(const QList<Kept> &kept)
 int AlmanacModel::rowOf(const QVariant &id) const
 {
     for (int row = 0; row < m_read.size(); ++row)
-        if (sameValue(m_read[row].value(kId), id))
+        if (sameValue(readOf(row).value(kId), id))
             return row;
     return -1;
 }
 
 QString AlmanacModel::dayOf(int row) const
 {
-    return m_read.value(row).value(QStringLiteral("Date")).toString();
+    return readOf(row).value(QStringLiteral("Date")).toString();
 }
 
 int AlmanacModel::undoRow() const
@@ -342,7 +357,7 @@ bool AlmanacModel::updateRowInTable(int row, const QSqlRecord &values)
     m_written.clear();
     if (row < 0 || row >= m_read.size())
         return false;
-    const RowUpdate::Outcome out = RowUpdate{database(), tableName(), m_keyColumn, m_writer}.run(m_read[row], values, m_history);
+    const RowUpdate::Outcome out = RowUpdate{database(), tableName(), m_keyColumn, m_writer}.run(readOf(row), values, m_history);
     if (out.changedElsewhere) {
         // Say what the other copy wrote; from now on, what is stored is what
         // this copy read, so that editing the row again overwrites it knowingly.

@@ -7,6 +7,8 @@
 #include <QSqlRecord>
 #include <QSqlTableModel>
 
+#include <optional>
+
 class DailyBackup;
 
 // The almanac table as an editable model: rows in calendar order, "Date"
@@ -105,6 +107,8 @@ protected:
 
 private:
     QSqlRecord readRow(int row) const;
+    // What `row` held when this copy last read it from the file.
+    const QSqlRecord &readOf(int row) const;
     // This copy's edits in `row`, whole texts.
     Fields edits(int row) const;
     // writeFields(); when refused, the values stay in the row, marked, and writeFailed() is emitted.
@@ -113,7 +117,10 @@ private:
     void reread(int row, const Fields &written);
     bool replay(bool undo);
 
-    QList<QSqlRecord> m_read;        // each row as last read from the file
+    // Each row as last read from the file; a row not read again since the
+    // whole table was is taken from the query, which keeps every row as it
+    // read it, only when first needed (start-up does not copy 366 rows).
+    mutable QList<std::optional<QSqlRecord>> m_read;
     QString m_keyColumn;             // what names one row of the table in an UPDATE
     QHash<int, QString> m_refused;   // row -> why its write failed
     AlmanacHistory m_history;
