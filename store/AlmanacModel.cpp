@@ -9,6 +9,7 @@
 #include <QSqlError>
 #include <QSqlField>
 #include <QSqlIndex>
+#include <QSize>
 #include <QSqlQuery>
 
 #include <algorithm>
@@ -112,6 +113,10 @@ QVariant AlmanacModel::headerData(int section, Qt::Orientation orientation, int 
 {
     if (orientation == Qt::Vertical && role == Qt::DisplayRole)
         return QVariant();
+    // Nor anything to measure: a row header sized by its view does not lay
+    // out an empty text for each of its first and last hundred rows.
+    if (orientation == Qt::Vertical && role == Qt::SizeHintRole)
+        return QSize(0, 0);
     return QSqlTableModel::headerData(section, orientation, role);
 }
 

@@ -57,7 +57,8 @@ public:
     static constexpr int RefusedRole = Qt::UserRole + 1;
     // Editing a refused row makes it an ordinary edit again.
     bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
-    // Rows carry no numbers: the table is addressed by its day keys.
+    // Rows carry no numbers: the table is addressed by its day keys. Their
+    // headers have no size of their own either (the view's).
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     bool select() override;
     bool selectRow(int row) override;
