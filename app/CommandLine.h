@@ -4,6 +4,8 @@
 
 class QTextStream;
 class RecordSource;
+class AlmanacModel;
+class QWidget;
 
 // The program's command line: with no option it opens the windows; each
 // option runs one mode and ends.
@@ -70,3 +72,8 @@ QString terminalText(const QString &text);
 // ombo-synchro.so beside it (runSync), the tests link it in.
 int runSyncMode(int &argc, char **argv, const QStringList &args);
 int runSync(int &argc, char **argv, const QStringList &args);
+// The sync of the update window (`settings`: open its dialog), from the
+// same module once the window has painted; null when it cannot be loaded.
+void attachSyncMode(QWidget *window, AlmanacModel *model, bool settings);
+using AttachSync = void (*)(QWidget *window, AlmanacModel *model, bool settings);
+AttachSync loadSyncWindow();

@@ -16,6 +16,11 @@ int runPdfExport(int &argc, char **argv, const QString &file)
     return runPdfExportMode(argc, argv, file);
 }
 
+AttachSync loadSyncWindow()
+{
+    return attachSyncMode;
+}
+
 int runSync(int &argc, char **argv, const QStringList &args)
 {
     return runSyncMode(argc, argv, args);

@@ -94,6 +94,11 @@ int runPdfExport(int &argc, char **argv, const QString &file)
     return run ? run(argc, argv, file) : 1;
 }
 
+AttachSync loadSyncWindow()
+{
+    return entry<AttachSync>("omboAttachSync", "ombo-synchro.so");
+}
+
 int runSync(int &argc, char **argv, const QStringList &args)
 {
     const auto run = entry<int (*)(int &, char **, const QStringList &)>("omboRunSync", "ombo-synchro.so");

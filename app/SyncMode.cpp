@@ -3,6 +3,7 @@
 #include "store/AlmanacModel.h"
 #include "store/RecordSource.h"
 #include "store/sync/SyncEngine.h"
+#include "ui/SyncSession.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -33,6 +34,13 @@ int timeoutMs()
     return seconds > 0 ? seconds * 1000 : 30000;
 }
 }  // namespace
+
+void attachSyncMode(QWidget *window, AlmanacModel *model, bool settings)
+{
+    SyncSession *session = SyncSession::attach(window, model, timeoutMs());
+    if (settings)
+        session->openSettings();
+}
 
 // One sync, without a display. 0: both sides agree; 3: conflicts wait for
 // the user's choice; 1: a failure, nothing of the almanac's texts changed.
@@ -87,8 +95,6 @@ int runSyncMode(int &argc, char **argv, const QStringList &args)
             << QStringLiteral(", sur le serveur ")
             << (c.serverDeleted ? QStringLiteral("(supprimé)") : quotedText(c.text)) << '\n';
     }
-    out << QStringLiteral("Synchronisation : %1 envoyé(s), %2 reçu(s), %3 supprimé(s), %4 conflit(s).")
-               .arg(result.sent).arg(result.received).arg(result.deleted).arg(result.conflicts.size())
-        << Qt::endl;
+    out << result.summary() << Qt::endl;
     return result.conflicts.isEmpty() ? 0 : 3;
 }

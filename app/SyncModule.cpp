@@ -2,6 +2,11 @@
 // program loads only to sync.
 #include "app/CommandLine.h"
 
+extern "C" Q_DECL_EXPORT void omboAttachSync(QWidget *window, AlmanacModel *model, bool settings)
+{
+    attachSyncMode(window, model, settings);
+}
+
 extern "C" Q_DECL_EXPORT int omboRunSync(int &argc, char **argv, const QStringList &args)
 {
     return runSyncMode(argc, argv, args);

@@ -9,6 +9,7 @@
 #include "store/RecordSource.h"
 #include "store/TroisJours.h"
 #include "ui/Booklet.h"
+#include "ui/SyncHook.h"
 
 #include <QApplication>
 #include <QDir>
@@ -42,6 +43,7 @@ int runWithWindows(int &argc, char **argv, void (*open)())
     QApplication::setQuitOnLastWindowClosed(false);
     static DesktopPlatform desktop;
     Platform::install(&desktop);
+    SyncHook::setLoader(loadSyncWindow);
     TranslateAfterFirstPaint translate;
     app.installEventFilter(&translate);
     open();

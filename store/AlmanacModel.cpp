@@ -82,11 +82,16 @@ Qt::ItemFlags AlmanacModel::flags(const QModelIndex &index) const
 
 QVariant AlmanacModel::data(const QModelIndex &index, int role) const
 {
-    if (role == RefusedRole || role == Qt::ToolTipRole) {
+    if (role == RefusedRole || role == Qt::ToolTipRole || role == ConflictRole) {
         const auto refused = m_refused.constFind(index.row());
-        if (refused == m_refused.cend())
+        const auto theirs = m_conflicts.constFind({index.row(), index.column()});
+        if (refused != m_refused.cend() && role != ConflictRole)
+            return role == Qt::ToolTipRole ? QStringLiteral("Non enregistré : ") + *refused : *refused;
+        if (role == RefusedRole)  // a text kept on both sides is marked like a refused one
+            return m_conflictRows.contains(index.row()) ? QVariant(QStringLiteral("Modifié ailleurs")) : QVariant();
+        if (theirs == m_conflicts.cend())
             return QVariant();
-        return role == Qt::ToolTipRole ? QStringLiteral("Non enregistré : ") + *refused : *refused;
+        return role == ConflictRole ? *theirs : QVariant(QStringLiteral("Modifié ailleurs : ") + *theirs);
     }
     QVariant v = QSqlTableModel::data(index, role);
     if (role == Qt::DisplayRole && v.typeId() == QMetaType::QString) {
@@ -240,6 +245,8 @@ bool AlmanacModel::writeFields(int row, const Fields &fields, const Fields &expe
         m_history.committed(m_written);
     reread(row, ok ? fields : Fields());
     setLastError(error);
+    if (ok)
+        emit rowWritten(row);
     return ok;
 }
 
@@ -273,6 +280,18 @@ void AlmanacModel::reread(int row, const Fields &written)
     if (wasRefused && !kept.isEmpty())
         m_refused.insert(row, reason);
     emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+}
+
+void AlmanacModel::setConflicts(const QHash<QPair<int, int>, QString> &conflicts)
+{
+    const auto before = m_conflicts;
+    m_conflicts = conflicts;
+    m_conflictRows.clear();
+    for (auto it = conflicts.cbegin(); it != conflicts.cend(); ++it)
+        m_conflictRows.insert(it.key().first);
+    for (const auto &cells : {before, conflicts})
+        for (auto it = cells.cbegin(); it != cells.cend(); ++it)
+            emit dataChanged(index(it.key().first, 0), index(it.key().first, columnCount() - 1));
 }
 
 void AlmanacModel::markRefused(int row, const QString &reason)

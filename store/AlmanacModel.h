@@ -3,6 +3,7 @@
 #include "store/AlmanacHistory.h"
 
 #include <QHash>
+#include <QSet>
 #include <QList>
 #include <QSqlRecord>
 #include <QSqlTableModel>
@@ -55,6 +56,11 @@ public:
     static constexpr int kDisplayMax = 1000;
     // Why a refused row's write failed (invalid for the other rows).
     static constexpr int RefusedRole = Qt::UserRole + 1;
+    // A cell whose text the sync server holds otherwise: the server's text
+    // (its tooltip says it; its row is marked like a refused one).
+    static constexpr int ConflictRole = Qt::UserRole + 2;
+    // Replaces the marks of those cells: (row, column) -> the server's text.
+    void setConflicts(const QHash<QPair<int, int>, QString> &conflicts);
     // Editing a refused row makes it an ordinary edit again.
     bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
     // Rows carry no numbers: the table is addressed by its day keys. Their
@@ -100,6 +106,8 @@ public:
 signals:
     // A row could not be written; its typed text stays in the model.
     void writeFailed(int row, const QSqlError &error);
+    // A write of `row` reached the file.
+    void rowWritten(int row);
 
 protected:
     bool updateRowInTable(int row, const QSqlRecord &values) override;
@@ -124,6 +132,8 @@ private:
     mutable QList<std::optional<QSqlRecord>> m_read;
     QString m_keyColumn;             // what names one row of the table in an UPDATE
     QHash<int, QString> m_refused;   // row -> why its write failed
+    QHash<QPair<int, int>, QString> m_conflicts;  // cell -> the sync server's text
+    QSet<int> m_conflictRows;
     AlmanacHistory m_history;
     QList<Change> m_written;         // what the last successful write changed
     QString m_theirTexts;

@@ -3,6 +3,7 @@
 // client (python3-caldav) as the phone that edits the calendar between
 // syncs, and a proxy that spoils the server's answers.
 #include "AlmanacFixture.h"
+#include "SyncServer.h"
 
 #include <QProcess>
 #include <QTcpServer>
@@ -12,57 +13,6 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-const QString kPython = u"/usr/bin/python3"_s;
-const QString kTests = QStringLiteral(OMBO_TESTS_DIR);
-
-int freePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
-
-bool waitForPort(int port)
-{
-    for (int i = 0; i < 100; ++i) {
-        QTcpSocket s;
-        s.connectToHost(QHostAddress::LocalHost, quint16(port));
-        if (s.waitForConnected(100))
-            return true;
-        QThread::msleep(100);
-    }
-    return false;
-}
-
-struct Run
-{
-    int code = -1;
-    QString out, err;
-};
-
-Run run(const QString &program, const QStringList &args, const QProcessEnvironment &env)
-{
-    QProcess p;
-    p.setProcessEnvironment(env);
-    p.start(program, args);
-    const bool ended = p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit;
-    return {ended ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
-}
-
-// A server process that ends with the test.
-struct Server
-{
-    QProcess process;
-    ~Server() { stop(); }
-    void stop()
-    {
-        process.kill();
-        process.waitForFinished();
-    }
-};
-}  // namespace
 
 class TestSync : public QObject
 {
@@ -78,10 +28,7 @@ class TestSync : public QObject
 
     bool startRadicale(Server &server, int port, const QStringList &extra = {u"--auth-type"_s, u"none"_s})
     {
-        server.process.start(kPython, QStringList{u"-m"_s, u"radicale"_s, u"--config"_s, u""_s,
-                                                  u"--storage-filesystem-folder"_s, file(u"storage"_s),
-                                                  u"--server-hosts"_s, u"127.0.0.1:%1"_s.arg(port)} + extra);
-        return waitForPort(port);
+        return ::startRadicale(server, port, file(u"storage"_s), extra);
     }
 
     Run ombo(QStringList args, const QString &folder = QString(), int timeoutSeconds = 10)
@@ -96,13 +43,7 @@ class TestSync : public QObject
 
     QStringList phone(const QStringList &args, const QString &calendar = QString())
     {
-        const Run r = run(kPython, QStringList{kTests + u"/sync_phone.py"_s, calendar.isEmpty() ? m_calendar : calendar} + args,
-                          QProcessEnvironment::systemEnvironment());
-        if (r.code != 0)
-            qWarning() << "phone" << args << r.err;
-        QStringList lines = r.out.split(u'\n', Qt::SkipEmptyParts);
-        lines.sort();
-        return lines;
+        return phoneSays(calendar.isEmpty() ? m_calendar : calendar, args);
     }
 
     QVariant text(const QString &key, int field)

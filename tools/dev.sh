@@ -15,12 +15,13 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 build=${OMBO_BUILD_DIR:-$here/build}
 
 # What the build needs, then what each mode needs on top.
-build_pkgs=(cmake g++ ninja-build qt6-base-dev libqt6sql6-sqlite libical-dev fonts-liberation2 fp-utils-3.2.2)
+build_pkgs=(cmake g++ ninja-build qt6-base-dev libqt6sql6-sqlite libical-dev qtkeychain-qt6-dev fonts-liberation2 fp-utils-3.2.2)
 # Qt's own dialogs in French: qt6-translations-l10n. The C library's
 # messages in French need the French locale, which `locales` generates.
 run_pkgs=(xchm xdg-utils qt6-translations-l10n)
 test_pkgs=(sqlite3 faketime desktop-file-utils appstream xvfb xauth dbus-daemon python3-icalendar calendar poppler-utils mandoc
-  libglib2.0-bin qt6-translations-l10n locales python3-radicale python3-caldav)
+  libglib2.0-bin qt6-translations-l10n locales python3-radicale python3-caldav
+  gnome-keyring)
 package_pkgs=(build-essential debhelper dpkg-dev lintian)
 
 pkgs=("${build_pkgs[@]}")

@@ -17,7 +17,7 @@ cd "$here"
 jobs=$(nproc)
 fuzz_seconds=${OMBO_FUZZ_SECONDS:-20}
 
-pkgs=(cmake g++ ninja-build qt6-base-dev libqt6sql6-sqlite libical-dev clang clang-tidy libclang-rt-14-dev sqlite3 util-linux
+pkgs=(cmake g++ ninja-build qt6-base-dev libqt6sql6-sqlite libical-dev qtkeychain-qt6-dev clang clang-tidy libclang-rt-14-dev sqlite3 util-linux
   python3-icalendar calendar poppler-utils faketime)
 tools/install-missing.sh "${pkgs[@]}"
 

@@ -9,6 +9,7 @@
 #include "ui/Form2.h"
 #include "ui/ImportDialog.h"
 #include "ui/SearchWindow.h"
+#include "ui/SyncHook.h"
 
 #include <QAction>
 #include <QDir>
@@ -89,6 +90,12 @@ void print(Form2 *window)
         return;
     printBooklet(window, almanacRows(*window->source()->model()), platform().today());
 }
+
+void synchronise(Form2 *window)
+{
+    if (window->source() && window->savePending())
+        SyncHook::openSettings(window, window->source()->model());
+}
 }  // namespace
 
 void addGridCommands(Form2 *window, QTableView *grid)
@@ -108,6 +115,7 @@ void addGridCommands(Form2 *window, QTableView *grid)
         {"actionExport", "Exporter…", QKeySequence(Qt::CTRL | Qt::Key_E), exportAlmanac},
         {"actionImport", "Importer…", QKeySequence(Qt::CTRL | Qt::Key_I), importFile},
         {"actionPrint", "Imprimer…", QKeySequence(Qt::CTRL | Qt::Key_P), print},
+        {"actionSync", "Synchroniser…", QKeySequence(), synchronise},
     };
     for (const auto &c : commands) {
         auto *action = new QAction(QString::fromUtf8(c.caption), grid);
@@ -117,4 +125,6 @@ void addGridCommands(Form2 *window, QTableView *grid)
         QObject::connect(action, &QAction::triggered, window, [window, command = c.command] { command(window); });
         grid->addAction(action);
     }
+    if (window->source())
+        SyncHook::afterFirstPaint(window, window->source()->model());
 }

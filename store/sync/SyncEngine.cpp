@@ -48,6 +48,12 @@ DavClient::Headers depth(const char *d)
 }
 }  // namespace
 
+QString SyncEngine::Result::summary() const
+{
+    return QStringLiteral("Synchronisation : %1 envoyé(s), %2 reçu(s), %3 supprimé(s), %4 conflit(s).")
+        .arg(sent).arg(received).arg(deleted).arg(conflicts.size());
+}
+
 SyncEngine::SyncEngine(AlmanacModel &model, QObject *parent) : QObject(parent), m_model(model)
 {
     qRegisterMetaType<SyncEngine::Result>();
@@ -242,6 +248,8 @@ void SyncEngine::fetch()
     if (hrefs.isEmpty()) {
         m_rows = almanacRows(m_model);
         m_steps = planSync(m_rows, m_events, m_remote);
+        // A text being typed is not the almanac's yet: its event waits for the next sync.
+        m_steps.removeIf([this](const SyncStep &s) { return isBeingEdited(s); });
         return pushNext();
     }
     request("REPORT", QUrl(m_server.calendar), DavBody::multiget(hrefs), depth("1"), [=, this](const DavReply &r) {
@@ -323,11 +331,15 @@ void SyncEngine::pull()
     QStringList refused;
     // The history names the server as the copy that wrote.
     const QString writer = QStringLiteral("serveur ") + QUrl(m_server.calendar).host();
+    m_writing = true;
     for (const SyncStep &s : std::as_const(m_steps)) {
         switch (s.kind) {
         case SyncStep::Pull: {
-            const int row = int(std::find_if(m_rows.cbegin(), m_rows.cend(), [&](const DayRow &d) { return d.key == s.key; })
-                                - m_rows.cbegin());
+            const int row = rowOf(s);
+            // Written or typed here while the sync ran: the next sync compares again.
+            const QVariant now = m_model.index(row, m_model.fieldIndex(fieldName(s.field))).data(Qt::EditRole);
+            if (isBeingEdited(s) || localText(s).toString() != now.toString())
+                break;
             const QVariant value = s.text.isEmpty() ? QVariant() : QVariant(s.text);
             if (!m_model.writeValue(row, fieldName(s.field), value, writer)) {
                 refused << s.key;
@@ -365,6 +377,7 @@ void SyncEngine::pull()
             break;
         }
     }
+    m_writing = false;
     m_server.syncToken = m_newToken;
     m_server.ctag = m_newCtag;
     if (!SyncState::save(m_model.database(), m_server, m_events))
@@ -406,6 +419,23 @@ void SyncEngine::end()
 {
     m_running = false;
     emit finished(m_result);
+}
+
+int SyncEngine::rowOf(const SyncStep &s) const
+{
+    return int(std::find_if(m_rows.cbegin(), m_rows.cend(), [&](const DayRow &d) { return d.key == s.key; })
+               - m_rows.cbegin());
+}
+
+QVariant SyncEngine::localText(const SyncStep &s) const
+{
+    const int row = rowOf(s);
+    return row < m_rows.size() ? (s.field == 1 ? m_rows[row].text1 : m_rows[row].text2) : QVariant();
+}
+
+bool SyncEngine::isBeingEdited(const SyncStep &s) const
+{
+    return m_model.isDirty(m_model.index(rowOf(s), m_model.fieldIndex(fieldName(s.field))));
 }
 
 QUrl SyncEngine::urlOf(const QString &href) const

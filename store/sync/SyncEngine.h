@@ -29,6 +29,8 @@ public:
         OmboError error;
         int sent = 0, received = 0, deleted = 0;
         QList<SyncStep> conflicts;
+        // "Synchronisation : N envoyé(s), N reçu(s), N supprimé(s), N conflit(s)."
+        QString summary() const;
     };
 
     SyncEngine(AlmanacModel &model, QObject *parent = nullptr);
@@ -39,6 +41,8 @@ public:
     void setTimeout(int ms) { m_client.setTimeout(ms); }
     void start();
     bool isRunning() const { return m_running; }
+    // The server's changes are being written into the almanac.
+    bool isWriting() const { return m_writing; }
 
 signals:
     void finished(const SyncEngine::Result &result);
@@ -61,6 +65,11 @@ private:
     void fail(int number, const QString &description);
     void failOn(const DavReply &reply);
     void end();
+    // The step's row in the almanac, its text when the sync planned, and
+    // whether the grid holds an edit of it not written yet.
+    int rowOf(const SyncStep &s) const;
+    QVariant localText(const SyncStep &s) const;
+    bool isBeingEdited(const SyncStep &s) const;
     QUrl urlOf(const QString &href) const;
     QString uidOf(const QString &href) const;
 
@@ -77,6 +86,7 @@ private:
     QString m_newToken, m_newCtag;
     bool m_syncCollection = false;
     bool m_running = false;
+    bool m_writing = false;
     Result m_result;
 };
 
