@@ -133,7 +133,13 @@ private slots:
         QTRY_VERIFY(QApplication::activeWindow() && QApplication::activeWindow() != &f2());
         QWidget *dialog = QApplication::activeWindow();
         QCOMPARE(dialog->windowTitle(), u"Synchronisation"_s);
-        keys({u"'"_s + m_calendar, u"Tab"_s, u"'test"_s, u"Tab"_s, u"'mot-de-passe-secret"_s, u"Return"_s});
+        // A refused address: said in the dialog, marked on the menu.
+        keys({u"'http://example.org/cal/"_s, u"Return"_s});
+        QTRY_COMPARE_WITH_TIMEOUT(dialog->findChild<QLabel *>(u"status"_s)->text(),
+                 u"Erreur N° 3407 - L'adresse « http://example.org/cal/ » est refusée : https:// est exigé"
+                 " (http:// seulement pour cette machine)."_s, 10000);
+        QCOMPARE(action("actionSync")->text(), u"Synchroniser… (erreur N° 3407)"_s);
+        keys({u"Ctrl+A"_s, u"'"_s + m_calendar, u"Tab"_s, u"'test"_s, u"Tab"_s, u"'mot-de-passe-secret"_s, u"Return"_s});
         QCOMPARE(nextSync(), u"Synchronisation : 10 envoyé(s), 0 reçu(s), 0 supprimé(s), 0 conflit(s)."_s);
         QCOMPARE(dialog->findChild<QLabel *>(u"status"_s)->text(),
                  u"Synchronisation : 10 envoyé(s), 0 reçu(s), 0 supprimé(s), 0 conflit(s)."_s);

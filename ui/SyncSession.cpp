@@ -144,8 +144,6 @@ void SyncSession::configure(const QString &url, const QString &user, const QStri
 
 void SyncSession::done(const SyncEngine::Result &result)
 {
-    QHash<QString, EventState> events;
-    SyncState::load(m_model.database(), &m_server, &events);
     showConflicts();
     const QString message = result.ok ? result.summary() : result.error.fullMessage();
     // A failure of a sync nobody asked for is only a quiet mark in the menu.
