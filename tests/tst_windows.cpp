@@ -737,7 +737,7 @@ private slots:
         for (QAction *a : grid()->actions())
             shown << (a->isSeparator() ? u"—"_s : a->text() + u' ' + a->shortcut().toString());
         QCOMPARE(shown, (QStringList{"Rechercher… Ctrl+F", "Résultat suivant F3", "Résultat précédent Shift+F3",
-                                     "Exporter… Ctrl+E", "Importer… Ctrl+I", "Imprimer… Ctrl+P", "—",
+                                     "Exporter… Ctrl+E", "Importer… Ctrl+I", "Imprimer… Ctrl+P", "Synchroniser… ", "—",
                                      "Annuler la modification Ctrl+Z", "Refaire la modification Ctrl+Y",
                                      "Historique du jour… Ctrl+H", "—", "Me saluer à l'ouverture de session "}));
     }
