@@ -96,7 +96,7 @@ int runPdfExport(int &argc, char **argv, const QString &file)
 
 AttachSync loadSyncWindow()
 {
-    return entry<AttachSync>("omboAttachSync", "ombo-synchro.so");
+    return entry<AttachSync>("omboRunSyncWindow", "ombo-synchro.so");
 }
 
 int runSync(int &argc, char **argv, const QStringList &args)

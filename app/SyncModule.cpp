@@ -2,7 +2,7 @@
 // program loads only to sync.
 #include "app/CommandLine.h"
 
-extern "C" Q_DECL_EXPORT void omboAttachSync(QWidget *window, AlmanacModel *model, bool settings)
+extern "C" Q_DECL_EXPORT void omboRunSyncWindow(QWidget *window, AlmanacModel *model, bool settings)
 {
     attachSyncMode(window, model, settings);
 }

@@ -268,6 +268,21 @@ private slots:
         }
     }
 
+    // The program with its windows, as installed beside its modules: once
+    // its window has painted, it loads the sync and brings the phone's edit in.
+    void windowSyncsOnceShown()
+    {
+        QVERIFY(QFile::copy(QStringLiteral(OMBO_WINDOW_MODULE), file(u"ombo-fenetres.so"_s)));
+        phone({u"set"_s, u"0109-2@ombrelune"_s, u"Vu par la fenêtre"_s});
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+        env.remove(u"DBUS_SESSION_BUS_ADDRESS"_s);
+        Server window;
+        window.process.setProcessEnvironment(env);
+        window.process.start(file(u"ombo"_s), QStringList());
+        QTRY_COMPARE_WITH_TIMEOUT(text(u"09/01"_s, 2), QVariant(u"Vu par la fenêtre"_s), 20000);
+    }
+
     // The address of a server's root: the calendar "Ombrelune" is made under
     // the user's calendars, then found again.
     void serverRoot()
