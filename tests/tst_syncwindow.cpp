@@ -20,6 +20,7 @@
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTreeWidget>
 #include <QtTest>
 #include <qt6keychain/keychain.h>
 
@@ -191,6 +192,16 @@ private slots:
         QVERIFY(!model()->data(cell(u"03/01"_s, 2), Qt::ToolTipRole).isValid());
         QCOMPARE(stored(u"03/01"_s, 1), u"Bureau A"_s);
         QVERIFY(phone({u"list"_s}).contains(u"0103-1@ombrelune\tTéléphone A"_s));
+        // The day's history lists both texts.
+        grid()->setCurrentIndex(cell(u"03/01"_s, 1));
+        keys({u"Ctrl+H"_s});
+        QTRY_VERIFY(QApplication::activeWindow() != &f2());
+        const QTreeWidgetItem *both = QApplication::activeWindow()->findChild<QTreeWidget *>()->topLevelItem(0);
+        QCOMPARE((QStringList{both->text(0), both->text(1), both->text(2), both->text(3), both->text(4)}),
+                 (QStringList{"Modifié ailleurs", "Événement 1", "Bureau A", "Téléphone A", "serveur"}));
+        keys({u"Escape"_s});
+        f2().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f2()));
 
         grid()->setCurrentIndex(cell(u"05/01"_s, 1));
         QVERIFY(!action("actionTakeServer")->isVisible());

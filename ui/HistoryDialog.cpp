@@ -49,6 +49,7 @@ HistoryDialog::HistoryDialog(RecordSource *source, QWidget *parent)
 void HistoryDialog::fill()
 {
     m_list->clear();
+    listConflicts();
     const QString day = m_source->fieldValue(QStringLiteral("Date")).toString();
     for (const AlmanacModel::Past &p : m_source->model()->history(day)) {
         const QString local = QDateTime::fromString(p.when, Qt::ISODate).toLocalTime()
@@ -61,6 +62,20 @@ void HistoryDialog::fill()
         m_list->resizeColumnToContents(c);
     if (m_list->topLevelItemCount() > 0)
         m_list->setCurrentItem(m_list->topLevelItem(0));
+}
+
+// A text kept on both sides, first: this one and the sync server's, until
+// the user chooses (nothing to restore there).
+void HistoryDialog::listConflicts()
+{
+    const AlmanacModel *model = m_source->model();
+    for (const char *field : {"Evenement1", "Evenement2"}) {
+        const QModelIndex cell = model->index(m_source->currentRow(), model->fieldIndex(field));
+        const QVariant theirs = cell.data(AlmanacModel::ConflictRole);
+        if (theirs.isValid())
+            new QTreeWidgetItem(m_list, {QStringLiteral("Modifié ailleurs"), caption(field),
+                                         shown(cell.data(Qt::EditRole)), theirs.toString(), QStringLiteral("serveur")});
+    }
 }
 
 void HistoryDialog::restoreSelected()

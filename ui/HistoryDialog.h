@@ -18,6 +18,7 @@ public:
 
 private:
     void fill();
+    void listConflicts();
 
     RecordSource *m_source;
     QTreeWidget *m_list;

@@ -38,7 +38,7 @@ SyncDialog::SyncDialog(SyncSession *session, QWidget *parent)
     form->addRow(QStringLiteral("&Nom d'utilisateur :"), m_user);
     form->addRow(QStringLiteral("&Mot de passe :"), m_password);
     auto *hint = new QLabel(QStringLiteral("L'adresse d'un calendrier, ou celle du serveur : le calendrier"
-                                           " « Ombrelune » y est alors trouvé, ou créé."), this);
+                                           " «\u00A0Ombrelune\u00A0» y est alors trouvé, ou créé."), this);
     hint->setWordWrap(true);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     buttons->addButton(m_now, QDialogButtonBox::ActionRole);
