@@ -74,6 +74,7 @@ int runSyncMode(int &argc, char **argv, const QStringList &args);
 int runSync(int &argc, char **argv, const QStringList &args);
 // The sync of the update window (`settings`: open its dialog), from the
 // same module once the window has painted; null when it cannot be loaded.
-void attachSyncMode(QWidget *window, AlmanacModel *model, bool settings);
-using AttachSync = void (*)(QWidget *window, AlmanacModel *model, bool settings);
+using OfferImport = void (*)(QWidget *window, const QByteArray &ics, const QString &calendar);
+void attachSyncMode(QWidget *window, AlmanacModel *model, bool settings, OfferImport offer);
+using AttachSync = void (*)(QWidget *window, AlmanacModel *model, bool settings, OfferImport offer);
 AttachSync loadSyncWindow();

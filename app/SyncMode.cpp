@@ -35,9 +35,9 @@ int timeoutMs()
 }
 }  // namespace
 
-void attachSyncMode(QWidget *window, AlmanacModel *model, bool settings)
+void attachSyncMode(QWidget *window, AlmanacModel *model, bool settings, OfferImport offer)
 {
-    SyncSession *session = SyncSession::attach(window, model, timeoutMs());
+    SyncSession *session = SyncSession::attach(window, model, timeoutMs(), offer);
     if (settings)
         session->openSettings();
 }

@@ -2,9 +2,10 @@
 // program loads only to sync.
 #include "app/CommandLine.h"
 
-extern "C" Q_DECL_EXPORT void omboRunSyncWindow(QWidget *window, AlmanacModel *model, bool settings)
+extern "C" Q_DECL_EXPORT void omboRunSyncWindow(QWidget *window, AlmanacModel *model, bool settings,
+                                                OfferImport offer)
 {
-    attachSyncMode(window, model, settings);
+    attachSyncMode(window, model, settings, offer);
 }
 
 extern "C" Q_DECL_EXPORT int omboRunSync(int &argc, char **argv, const QStringList &args)

@@ -15,6 +15,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QSignalSpy>
@@ -109,6 +111,7 @@ private slots:
         QVERIFY(startRadicale(m_radicale, port, m_dir.filePath(u"storage"_s)));
         m_calendar = phoneSays(u"http://127.0.0.1:%1/"_s.arg(port), {u"mkcal"_s, u"almanach"_s}).value(0);
         QVERIFY(!m_calendar.isEmpty());
+        phone({u"add"_s, u"autre@phone"_s, u"20260301"_s, u"Rendez-vous"_s});
         SyncHook::setLoader(loadSyncWindow);
         Module1::reset();
         m_desktop = new FakePlatform;
@@ -158,6 +161,16 @@ private slots:
             QCOMPARE(read.textData(), u"mot-de-passe-secret"_s);
         }
         QVERIFY(phone({u"list"_s}).contains(u"0101-1@ombrelune\tA 01/01"_s));
+        // The phone's own event is offered once as an import, added after
+        // the day's texts; declined here.
+        QDialog *preview = nullptr;
+        QTRY_VERIFY((preview = f2().findChild<QDialog *>(u"ImportDialog"_s)));
+        QCOMPARE(preview->findChild<QComboBox *>(u"policy"_s)->currentText(), u"Ajouter à la suite"_s);
+        const QTreeWidgetItem *added = preview->findChild<QTreeWidget *>(u"changes"_s)->topLevelItem(0);
+        QCOMPARE(added->text(0) + u' ' + added->text(3), u"01/03 Rendez-vous"_s);
+        preview->reject();
+        dialog->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
         QPointer<QWidget> closed(dialog);
         keys({u"Escape"_s});
         QTRY_VERIFY(!closed);
@@ -231,6 +244,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&f2()));
         QTRY_COMPARE_WITH_TIMEOUT(stored(u"05/01"_s, 2), u"Pendant la fermeture"_s, 20000);
         QVERIFY(action("actionSync")->text() == u"Synchroniser…"_s);
+        QVERIFY(!f2().findChild<QDialog *>(u"ImportDialog"_s));  // offered once only
     }
 };
 

@@ -1,6 +1,8 @@
 #include "ui/SyncHook.h"
 
 #include "store/AlmanacModel.h"
+#include "ui/Form2.h"
+#include "ui/ImportDialog.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -17,6 +19,20 @@ SyncHook::Attach attachEntry()
     if (!loaded && g_loader)
         loaded = g_loader();
     return loaded;
+}
+
+// The events made elsewhere, read as an import file and previewed with the
+// policy that adds them after the texts already there.
+void offerImport(QWidget *window, const QByteArray &ics, const QString &calendar)
+{
+    auto *form = qobject_cast<Form2 *>(window);
+    const ImportRead read = readIcs(ics);
+    if (!form || !form->source() || !read.ok() || read.days.isEmpty())
+        return;
+    auto *dialog = new ImportDialog(form->source(), calendar, read, form);
+    dialog->setPolicy(ImportPolicy::Append);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
 }
 
 // The table of the sync's server exists only once a sync was asked for.
@@ -43,7 +59,7 @@ public:
             QTimer::singleShot(0, this, [this] {
                 if (m_window && m_model && m_model->database().isOpen() && hasServer(m_model->database()))
                     if (const SyncHook::Attach attach = attachEntry())
-                        attach(m_window, m_model, false);
+                        attach(m_window, m_model, false, offerImport);
                 deleteLater();
             });
         }
@@ -72,7 +88,7 @@ bool openSettings(QWidget *window, AlmanacModel *model)
 {
     const Attach attach = attachEntry();
     if (attach && model)
-        attach(window, model, true);
+        attach(window, model, true, offerImport);
     return attach != nullptr;
 }
 }  // namespace SyncHook

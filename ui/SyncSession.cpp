@@ -6,6 +6,7 @@
 
 #include <QAbstractItemView>
 #include <QAction>
+#include <QSqlQuery>
 #include <QWidget>
 #include <qt6keychain/keychain.h>
 
@@ -26,17 +27,17 @@ QString fieldName(int field)
 }
 }  // namespace
 
-SyncSession *SyncSession::attach(QWidget *window, AlmanacModel *model, int timeoutMs)
+SyncSession *SyncSession::attach(QWidget *window, AlmanacModel *model, int timeoutMs, OfferImport offer)
 {
     if (auto *session = model->findChild<SyncSession *>(QString(), Qt::FindDirectChildrenOnly))
         return session;
-    auto *session = new SyncSession(window, model, timeoutMs);
+    auto *session = new SyncSession(window, model, timeoutMs, offer);
     session->syncNow(false);
     return session;
 }
 
-SyncSession::SyncSession(QWidget *window, AlmanacModel *model, int timeoutMs)
-    : QObject(model), m_window(window), m_model(*model), m_engine(*model)
+SyncSession::SyncSession(QWidget *window, AlmanacModel *model, int timeoutMs, OfferImport offer)
+    : QObject(model), m_window(window), m_offer(offer), m_model(*model), m_engine(*model)
 {
     m_engine.setTimeout(timeoutMs);
     QHash<QString, EventState> events;
@@ -89,6 +90,7 @@ void SyncSession::start()
         return readPassword();
     m_engine.setServer(m_server.url, m_server.user);
     m_engine.setPassword(m_password);
+    m_engine.setForeignWanted(m_offer && !foreignOffered());
     updateActions();
     m_engine.start();
 }
@@ -145,6 +147,8 @@ void SyncSession::configure(const QString &url, const QString &user, const QStri
 void SyncSession::done(const SyncEngine::Result &result)
 {
     showConflicts();
+    if (result.ok && m_offer && !foreignOffered())
+        offerForeign(result.foreign);
     const QString message = result.ok ? result.summary() : result.error.fullMessage();
     // A failure of a sync nobody asked for is only a quiet mark in the menu.
     if (auto *menu = m_window ? m_window->findChild<QAction *>(QStringLiteral("actionSync")) : nullptr) {
@@ -160,6 +164,27 @@ void SyncSession::done(const SyncEngine::Result &result)
         syncNow(asked);
     }
     updateActions();
+}
+
+// The calendars whose events made elsewhere were offered once, by the
+// address the user gave: table "SynchronisationAutres".
+bool SyncSession::foreignOffered() const
+{
+    QSqlQuery q(m_model.database());
+    q.prepare(QStringLiteral("SELECT 1 FROM SynchronisationAutres WHERE Url = ?"));
+    q.addBindValue(m_server.url);
+    return q.exec() && q.next();
+}
+
+void SyncSession::offerForeign(const QByteArray &ics)
+{
+    QSqlQuery q(m_model.database());
+    if (!q.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS SynchronisationAutres (Url TEXT PRIMARY KEY)")))
+        return;
+    q.prepare(QStringLiteral("INSERT OR IGNORE INTO SynchronisationAutres VALUES (?)"));
+    q.addBindValue(m_server.url);
+    if (q.exec() && !ics.isEmpty())
+        m_offer(m_window, ics, m_server.url);
 }
 
 void SyncSession::showConflicts()

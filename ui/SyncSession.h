@@ -25,7 +25,10 @@ public:
 
     // The session of `model` (made and started the first time); it lives
     // as long as the model.
-    static SyncSession *attach(QWidget *window, AlmanacModel *model, int timeoutMs);
+    // `offer` previews the events made elsewhere as an import, the first
+    // time the almanac syncs with a calendar.
+    using OfferImport = void (*)(QWidget *window, const QByteArray &ics, const QString &calendar);
+    static SyncSession *attach(QWidget *window, AlmanacModel *model, int timeoutMs, OfferImport offer);
 
     void openSettings();
     // One sync now (or as soon as the running one ends). `asked`: the user
@@ -48,7 +51,9 @@ signals:
     void passwordKept(const QString &where);
 
 private:
-    SyncSession(QWidget *window, AlmanacModel *model, int timeoutMs);
+    SyncSession(QWidget *window, AlmanacModel *model, int timeoutMs, OfferImport offer);
+    bool foreignOffered() const;
+    void offerForeign(const QByteArray &ics);
     void addActions();
     void start();
     void readPassword();
@@ -58,6 +63,7 @@ private:
     QString secretKey() const;
 
     QPointer<QWidget> m_window;
+    OfferImport m_offer;
     AlmanacModel &m_model;
     SyncEngine m_engine;
     QTimer m_afterWrite, m_periodic;

@@ -121,9 +121,10 @@ void SyncEngine::probeCalendar(const QUrl &url, bool discover)
             m_server.calendar = url.toString();
             m_syncCollection = c.syncCollection;
             m_newCtag = c.ctag;
+            // The events made elsewhere are wanted whole: the listing too.
             if (m_syncCollection)
-                return listChanges(m_server.syncToken);
-            if (!c.ctag.isEmpty() && c.ctag == m_server.ctag) {
+                return listChanges(m_foreignWanted ? QString() : m_server.syncToken);
+            if (!m_foreignWanted && !c.ctag.isEmpty() && c.ctag == m_server.ctag) {
                 takeListing(Multistatus{{}, {}, true}, false);  // nothing changed there
                 return fetch();
             }
@@ -215,6 +216,7 @@ void SyncEngine::takeListing(const Multistatus &m, bool whole)
     if (!m.ok)
         return fail(Err::SyncBadAnswer, QStringLiteral("La réponse du serveur est illisible."));
     m_remote.clear();
+    m_foreign.clear();
     if (!whole) {
         for (auto it = m_events.cbegin(); it != m_events.cend(); ++it) {
             const EventState &e = it.value();
@@ -226,8 +228,13 @@ void SyncEngine::takeListing(const Multistatus &m, bool whole)
     }
     for (const DavResponse &r : m.responses) {
         const QString uid = uidOf(r.href);
-        if (uid.isEmpty())
-            continue;  // the collection itself, or an event made elsewhere: left alone
+        if (uid.isEmpty()) {
+            // The collection itself, or an event made elsewhere: never
+            // changed, read only when wanted.
+            if (r.status != 404 && r.href.endsWith(QLatin1String(".ics")))
+                m_foreign << r.href;
+            continue;
+        }
         if (r.status == 404)
             m_remote.remove(uid);
         else
@@ -245,6 +252,8 @@ void SyncEngine::fetch()
         if (hrefs.size() == kMultigetBatch)
             break;
     }
+    if (hrefs.isEmpty() && m_foreignWanted && !m_foreign.isEmpty())
+        return fetchForeign();
     if (hrefs.isEmpty()) {
         m_rows = almanacRows(m_model);
         m_steps = planSync(m_rows, m_events, m_remote);
@@ -272,6 +281,22 @@ void SyncEngine::fetch()
             m_remote.insert(uid, {e.etag, text});
             m_bodies.insert(uid, e.calendarData);
         }
+        fetch();
+    });
+}
+
+// The events made elsewhere, as they are, one batch at a time.
+void SyncEngine::fetchForeign()
+{
+    const QStringList hrefs = m_foreign.mid(0, kMultigetBatch);
+    m_foreign.remove(0, hrefs.size());
+    request("REPORT", QUrl(m_server.calendar), DavBody::multiget(hrefs), depth("1"), [this](const DavReply &r) {
+        const Multistatus m = readMultistatus(r.body);
+        if (!m.ok)
+            return fail(Err::SyncBadAnswer, QStringLiteral("La réponse du serveur est illisible."));
+        for (const DavResponse &e : m.responses)
+            if (e.status != 404)
+                m_result.foreign += e.calendarData.trimmed() + "\r\n";
         fetch();
     });
 }

@@ -29,6 +29,7 @@ public:
         OmboError error;
         int sent = 0, received = 0, deleted = 0;
         QList<SyncStep> conflicts;
+        QByteArray foreign;  // the events made elsewhere, when wanted: iCalendar texts one after another
         // "Synchronisation : N envoyé(s), N reçu(s), N supprimé(s), N conflit(s)."
         QString summary() const;
     };
@@ -39,6 +40,8 @@ public:
     void setServer(const QString &url, const QString &user);
     void setPassword(const QString &password) { m_password = password; }
     void setTimeout(int ms) { m_client.setTimeout(ms); }
+    // The next syncs also read the events that are not ours, whole.
+    void setForeignWanted(bool wanted) { m_foreignWanted = wanted; }
     void start();
     bool isRunning() const { return m_running; }
     // The server's changes are being written into the almanac.
@@ -59,6 +62,7 @@ private:
     void listAll();
     void takeListing(const Multistatus &m, bool whole);
     void fetch();
+    void fetchForeign();
     void pushNext();
     void put(const SyncStep &step, const QByteArray &body);
     void pull();
@@ -87,6 +91,8 @@ private:
     bool m_syncCollection = false;
     bool m_running = false;
     bool m_writing = false;
+    bool m_foreignWanted = false;
+    QStringList m_foreign;  // the hrefs of the events that are not ours
     Result m_result;
 };
 
