@@ -740,6 +740,10 @@ private slots:
                                      "Exporter… Ctrl+E", "Importer… Ctrl+I", "Imprimer… Ctrl+P", "Synchroniser… ", "—",
                                      "Annuler la modification Ctrl+Z", "Refaire la modification Ctrl+Y",
                                      "Historique du jour… Ctrl+H", "—", "Me saluer à l'ouverture de session "}));
+        // Without its module (none is loaded here), the sync says so.
+        grid()->findChild<QAction *>(u"actionSync"_s)->trigger();
+        QCOMPARE(m_desktop->boxes.size(), 1);
+        QCOMPARE(m_desktop->boxes[0].text, u"Le module de synchronisation ombo-synchro.so ne peut pas être chargé."_s);
     }
 
     // The results follow the query; Enter moves the grid to the first and

@@ -93,8 +93,9 @@ void print(Form2 *window)
 
 void synchronise(Form2 *window)
 {
-    if (window->source() && window->savePending())
-        SyncHook::openSettings(window, window->source()->model());
+    if (window->source() && window->savePending() && !SyncHook::openSettings(window, window->source()->model()))
+        platform().messageBox(QStringLiteral("Le module de synchronisation ombo-synchro.so ne peut pas être chargé."),
+                              QString(), Style::OkOnly);
 }
 }  // namespace
 
