@@ -19,6 +19,8 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -73,7 +75,7 @@ class TestSyncWindow : public QObject
     QTemporaryDir m_dir;
     FakePlatform *m_desktop = nullptr;
     Server m_radicale;
-    QString m_calendar;
+    QString m_calendar, m_root;
     const bool m_keyring = qEnvironmentVariableIsSet("OMBO_TEST_KEYRING");
 
     QString almanac() const { return m_dir.filePath(u"ombo.mdb"_s); }
@@ -109,7 +111,8 @@ private slots:
         QVERIFY(writeAlmanac(almanac(), days));
         const int port = freePort();
         QVERIFY(startRadicale(m_radicale, port, m_dir.filePath(u"storage"_s)));
-        m_calendar = phoneSays(u"http://127.0.0.1:%1/"_s.arg(port), {u"mkcal"_s, u"almanach"_s}).value(0);
+        m_root = u"http://127.0.0.1:%1/"_s.arg(port);
+        m_calendar = phoneSays(m_root, {u"mkcal"_s, u"almanach"_s}).value(0);
         QVERIFY(!m_calendar.isEmpty());
         phone({u"add"_s, u"autre@phone"_s, u"20260301"_s, u"Rendez-vous"_s});
         SyncHook::setLoader(loadSyncWindow);
@@ -245,6 +248,24 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(stored(u"05/01"_s, 2), u"Pendant la fermeture"_s, 20000);
         QVERIFY(action("actionSync")->text() == u"Synchroniser…"_s);
         QVERIFY(!f2().findChild<QDialog *>(u"ImportDialog"_s));  // offered once only
+    }
+
+    // At the server's address, the user's calendars are listed to choose
+    // from, with the one to create; choosing one gives its address.
+    void calendarsToChooseFrom()
+    {
+        action("actionSync")->trigger();
+        QTRY_VERIFY(QApplication::activeWindow() && QApplication::activeWindow() != &f2());
+        QWidget *dialog = QApplication::activeWindow();
+        keys({u"Ctrl+A"_s, u"'"_s + m_root});
+        QTest::mouseClick(dialog->findChild<QPushButton *>(u"findCalendars"_s), Qt::LeftButton);
+        auto *calendars = dialog->findChild<QComboBox *>(u"calendars"_s);
+        QTRY_COMPARE(calendars->count(), 2);
+        QCOMPARE(calendars->itemText(0) + u'|' + calendars->itemText(1), u"almanach|Créer «\u00A0Ombrelune\u00A0»"_s);
+        QCOMPARE(QApplication::focusWidget(), calendars);
+        keys({u"Down"_s});
+        QCOMPARE(dialog->findChild<QLineEdit *>(u"url"_s)->text(), m_calendar);
+        QCOMPARE(session()->url(), m_calendar);  // nothing changed until a sync is asked for
     }
 };
 

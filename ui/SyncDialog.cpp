@@ -2,17 +2,22 @@
 
 #include "ui/SyncSession.h"
 
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QUrl>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 SyncDialog::SyncDialog(SyncSession *session, QWidget *parent)
     : QDialog(parent), m_session(session), m_url(new QLineEdit(session->url(), this)),
       m_user(new QLineEdit(session->user(), this)), m_password(new QLineEdit(this)),
-      m_now(new QPushButton(QStringLiteral("Synchroniser maintenant"), this)), m_status(new QLabel(this)),
+      m_calendars(new QComboBox(this)), m_now(new QPushButton(QStringLiteral("Synchroniser maintenant"), this)),
+      m_find(new QPushButton(QStringLiteral("Chercher les calendriers"), this)), m_status(new QLabel(this)),
       m_secret(new QLabel(this))
 {
     setWindowTitle(QStringLiteral("Synchronisation"));
@@ -25,6 +30,10 @@ SyncDialog::SyncDialog(SyncSession *session, QWidget *parent)
     if (session->hasPassword())
         m_password->setPlaceholderText(QStringLiteral("(inchangé)"));
     m_now->setObjectName(QStringLiteral("synchroniseNow"));
+    m_find->setObjectName(QStringLiteral("findCalendars"));
+    m_find->setAutoDefault(false);
+    m_calendars->setObjectName(QStringLiteral("calendars"));
+    m_calendars->setEnabled(false);
     m_now->setDefault(true);
     m_status->setObjectName(QStringLiteral("status"));
     m_secret->setObjectName(QStringLiteral("secret"));
@@ -37,10 +46,12 @@ SyncDialog::SyncDialog(SyncSession *session, QWidget *parent)
     form->addRow(QStringLiteral("&Adresse du serveur :"), m_url);
     form->addRow(QStringLiteral("&Nom d'utilisateur :"), m_user);
     form->addRow(QStringLiteral("&Mot de passe :"), m_password);
+    form->addRow(QStringLiteral("&Calendrier :"), m_calendars);
     auto *hint = new QLabel(QStringLiteral("L'adresse d'un calendrier, ou celle du serveur : le calendrier"
                                            " «\u00A0Ombrelune\u00A0» y est alors trouvé, ou créé."), this);
     hint->setWordWrap(true);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    buttons->addButton(m_find, QDialogButtonBox::ActionRole);
     buttons->addButton(m_now, QDialogButtonBox::ActionRole);
     buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("Fermer"));
     auto *layout = new QVBoxLayout(this);
@@ -52,6 +63,9 @@ SyncDialog::SyncDialog(SyncSession *session, QWidget *parent)
 
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_now, &QPushButton::clicked, this, &SyncDialog::synchronise);
+    connect(m_find, &QPushButton::clicked, this, &SyncDialog::findCalendars);
+    connect(session, &SyncSession::calendarsListed, this, &SyncDialog::showCalendars);
+    connect(m_calendars, &QComboBox::activated, this, [this](int i) { m_url->setText(m_calendars->itemData(i).toString()); });
     connect(session, &SyncSession::finished, this, [this](bool, const QString &message) {
         m_status->setText(message);
         m_now->setEnabled(true);
@@ -59,6 +73,39 @@ SyncDialog::SyncDialog(SyncSession *session, QWidget *parent)
     connect(session, &SyncSession::passwordKept, m_secret, &QLabel::setText);
     if (session->isRunning())
         m_status->setText(QStringLiteral("Synchronisation en cours…"));
+}
+
+void SyncDialog::findCalendars()
+{
+    if (m_url->text().trimmed().isEmpty()) {
+        m_status->setText(QStringLiteral("Indiquez l'adresse du serveur."));
+        return;
+    }
+    m_status->setText(QStringLiteral("Recherche des calendriers…"));
+    m_find->setEnabled(false);
+    m_session->listCalendars(m_url->text().trimmed(), m_user->text().trimmed(), m_password->text());
+}
+
+// The calendars found, and the one the sync would make at the server's
+// address when there is no "Ombrelune" among them.
+void SyncDialog::showCalendars(const QString &error, const QStringList &names, const QStringList &urls)
+{
+    m_find->setEnabled(true);
+    m_calendars->clear();
+    m_calendars->setEnabled(error.isEmpty());
+    if (!error.isEmpty())
+        return m_status->setText(error);
+    for (qsizetype i = 0; i < names.size(); ++i)
+        m_calendars->addItem(names[i].isEmpty() ? urls[i] : names[i], urls[i]);
+    const QUrl typed(m_url->text().trimmed());
+    const bool isCalendar = std::any_of(urls.cbegin(), urls.cend(), [&](const QString &u) {
+        return QUrl(u).matches(typed, QUrl::StripTrailingSlash);
+    });
+    if (!isCalendar && !names.contains(QStringLiteral("Ombrelune")))
+        m_calendars->addItem(QStringLiteral("Créer «\u00A0Ombrelune\u00A0»"), m_url->text().trimmed());
+    m_status->setText(QStringLiteral("%1 calendrier(s) trouvé(s) : choisissez-en un.").arg(names.size()));
+    m_calendars->setCurrentIndex(-1);
+    m_calendars->setFocus();
 }
 
 void SyncDialog::synchronise()

@@ -144,7 +144,42 @@ void SyncSession::configure(const QString &url, const QString &user, const QStri
     job->start();
 }
 
+void SyncSession::listCalendars(const QString &url, const QString &user, const QString &password)
+{
+    if (m_engine.isRunning())
+        return emit calendarsListed(QStringLiteral("Une synchronisation est en cours : réessayez dans un instant."), {}, {});
+    m_listing = true;
+    m_engine.setServer(url, user);
+    m_engine.setPassword(!password.isEmpty() ? password
+                         : url == m_server.url && user == m_server.user ? m_password : QString());
+    m_engine.listCalendars();
+}
+
 void SyncSession::done(const SyncEngine::Result &result)
+{
+    if (m_listing)
+        tellCalendars(result);
+    else
+        tellSync(result);
+    if (m_again) {
+        m_again = false;
+        const bool asked = m_againAsked;
+        m_againAsked = false;
+        syncNow(asked);
+    }
+    updateActions();
+}
+
+void SyncSession::tellCalendars(const SyncEngine::Result &result)
+{
+    m_listing = false;
+    QStringList names, urls;
+    for (const SyncEngine::Calendar &c : result.calendars)
+        names << c.name, urls << c.url;
+    emit calendarsListed(result.ok ? QString() : result.error.fullMessage(), names, urls);
+}
+
+void SyncSession::tellSync(const SyncEngine::Result &result)
 {
     showConflicts();
     if (result.ok && m_offer && !foreignOffered())
@@ -157,13 +192,6 @@ void SyncSession::done(const SyncEngine::Result &result)
         menu->setToolTip(message);
     }
     emit finished(result.ok, message);
-    if (m_again) {
-        m_again = false;
-        const bool asked = m_againAsked;
-        m_againAsked = false;
-        syncNow(asked);
-    }
-    updateActions();
 }
 
 // The calendars whose events made elsewhere were offered once, by the

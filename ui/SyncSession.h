@@ -41,12 +41,16 @@ public:
     QString user() const { return m_server.user; }
     bool hasPassword() const { return !m_password.isEmpty(); }
     bool isRunning() const { return m_engine.isRunning(); }
+    // Asks the server at `url` for its calendars, changing nothing here.
+    void listCalendars(const QString &url, const QString &user, const QString &password);
     // Settles the conflict of the grid's current cell.
     void settle(bool keepLocal);
 
 signals:
     // The end of a sync, its summary or its failure as the user reads it.
     void finished(bool ok, const QString &message);
+    // The calendars found (names and addresses), or why none could be.
+    void calendarsListed(const QString &error, const QStringList &names, const QStringList &urls);
     // Where the password went, said once in the settings.
     void passwordKept(const QString &where);
 
@@ -58,6 +62,8 @@ private:
     void start();
     void readPassword();
     void done(const SyncEngine::Result &result);
+    void tellCalendars(const SyncEngine::Result &result);
+    void tellSync(const SyncEngine::Result &result);
     void showConflicts();
     void updateActions();
     QString secretKey() const;
@@ -71,6 +77,7 @@ private:
     QString m_password;
     bool m_passwordRead = false;  // the secret store was asked this session
     bool m_asked = false, m_again = false, m_againAsked = false;
+    bool m_listing = false;
     QAction *m_keep = nullptr, *m_take = nullptr;
     QHash<QPair<int, int>, QString> m_conflictUids;  // cell -> UID
 };

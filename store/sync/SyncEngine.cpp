@@ -92,7 +92,7 @@ void SyncEngine::start()
     m_server.url = url;
     m_server.user = user;
     m_client.setCredentials(user, m_password);
-    if (!m_server.calendar.isEmpty())
+    if (!m_server.calendar.isEmpty() && !m_listOnly)
         probeCalendar(QUrl(m_server.calendar), false);
     else
         probeCalendar(QUrl(url), true);
@@ -118,6 +118,8 @@ void SyncEngine::probeCalendar(const QUrl &url, bool discover)
             return fail(Err::SyncBadAnswer, QStringLiteral("La réponse du serveur est illisible."));
         if (r.status / 100 == 2 && !m.responses.isEmpty() && m.responses[0].calendar) {
             const DavResponse &c = m.responses[0];
+            if (m_listOnly)
+                return listed({{c.displayName, url.toString()}});
             m_server.calendar = url.toString();
             m_syncCollection = c.syncCollection;
             m_newCtag = c.ctag;
@@ -173,6 +175,13 @@ void SyncEngine::findCalendar(const QUrl &home)
         const Multistatus m = readMultistatus(r.body);
         if (!m.ok)
             return fail(Err::SyncBadAnswer, QStringLiteral("La réponse du serveur est illisible."));
+        if (m_listOnly) {
+            QList<Calendar> found;
+            for (const DavResponse &c : m.responses)
+                if (c.calendar)
+                    found.append({c.displayName, home.resolved(QUrl(c.href)).toString()});
+            return listed(found);
+        }
         for (const DavResponse &c : m.responses)
             if (c.calendar && c.displayName == kCalendarName)
                 return probeCalendar(home.resolved(QUrl(c.href)), false);
@@ -440,9 +449,23 @@ void SyncEngine::fail(int number, const QString &description)
     end();
 }
 
+void SyncEngine::listCalendars()
+{
+    m_listOnly = true;
+    start();
+}
+
+void SyncEngine::listed(const QList<Calendar> &calendars)
+{
+    m_result.calendars = calendars;
+    m_result.ok = true;
+    end();
+}
+
 void SyncEngine::end()
 {
     m_running = false;
+    m_listOnly = false;
     emit finished(m_result);
 }
 

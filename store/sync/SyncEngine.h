@@ -23,12 +23,17 @@ class SyncEngine : public QObject
     Q_OBJECT
 
 public:
+    struct Calendar
+    {
+        QString name, url;
+    };
     struct Result
     {
         bool ok = false;
         OmboError error;
         int sent = 0, received = 0, deleted = 0;
         QList<SyncStep> conflicts;
+        QList<Calendar> calendars;  // listCalendars(): those found
         QByteArray foreign;  // the events made elsewhere, when wanted: iCalendar texts one after another
         // "Synchronisation : N envoyé(s), N reçu(s), N supprimé(s), N conflit(s)."
         QString summary() const;
@@ -43,6 +48,9 @@ public:
     // The next syncs also read the events that are not ours, whole.
     void setForeignWanted(bool wanted) { m_foreignWanted = wanted; }
     void start();
+    // Finds the calendars at the address (the calendar itself, or those of
+    // the user's calendar home), changing nothing; finished() gives them.
+    void listCalendars();
     bool isRunning() const { return m_running; }
     // The server's changes are being written into the almanac.
     bool isWriting() const { return m_writing; }
@@ -68,6 +76,7 @@ private:
     void pull();
     void fail(int number, const QString &description);
     void failOn(const DavReply &reply);
+    void listed(const QList<Calendar> &calendars);
     void end();
     // The step's row in the almanac, its text when the sync planned, and
     // whether the grid holds an edit of it not written yet.
@@ -92,6 +101,7 @@ private:
     bool m_running = false;
     bool m_writing = false;
     bool m_foreignWanted = false;
+    bool m_listOnly = false;
     QStringList m_foreign;  // the hrefs of the events that are not ours
     Result m_result;
 };
