@@ -10,7 +10,7 @@ public:
     void messageBox(const QString &text, const QString &title, int style) override;
     void beep() override {}
     int openWithViewer(QWidget *, const QString &, const QString &) override { return Viewer::NoViewer; }
-    QString chooseFile(QWidget *, const QString &, const QString &, bool) override { return QString(); }
+    QString chooseFile(QWidget *, const QString &, const QString &, bool, const QString &) override { return QString(); }
     bool choosePrinter(QWidget *, QPrinter *) override { return false; }
     void endProgram() override;
 };

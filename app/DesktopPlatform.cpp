@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStandardPaths>
 
 Platform &defaultPlatform()
@@ -60,11 +61,49 @@ int DesktopPlatform::openWithViewer(QWidget *, const QString &file, const QStrin
     return QProcess::startDetached(opener, {file}, workingDir) ? Viewer::Started : Viewer::NoViewer;
 }
 
-QString DesktopPlatform::chooseFile(QWidget *owner, const QString &caption, const QString &filter,
-                                    bool forWriting)
+namespace {
+// "ics" of "iCalendar (*.ics)".
+QString extensionOf(const QString &nameFilter)
 {
-    return forWriting ? QFileDialog::getSaveFileName(owner, caption, QDir::homePath(), filter)
-                      : QFileDialog::getOpenFileName(owner, caption, QDir::homePath(), filter);
+    static const QRegularExpression first(QStringLiteral("\\*\\.(\\w+)"));
+    return first.match(nameFilter).captured(1);
+}
+}  // namespace
+
+QString DesktopPlatform::chooseFile(QWidget *owner, const QString &caption, const QString &filter,
+                                    bool forWriting, const QString &proposed)
+{
+    QFileDialog dialog(owner, caption, QDir::homePath(), filter);
+    dialog.setObjectName(QStringLiteral("fileDialog"));
+    dialog.setAcceptMode(forWriting ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(forWriting ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (forWriting) {
+        dialog.setDefaultSuffix(extensionOf(dialog.selectedNameFilter()));
+        // The proposed name follows the filter chosen, and so does a name typed bare.
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString &nameFilter) {
+            dialog.setDefaultSuffix(extensionOf(nameFilter));
+            const QStringList chosen = dialog.selectedFiles();
+            if (!chosen.isEmpty() && !chosen.first().isEmpty())
+                dialog.selectFile(QFileInfo(chosen.first()).completeBaseName() + QLatin1Char('.') + extensionOf(nameFilter));
+        });
+    }
+    if (!proposed.isEmpty())
+        dialog.selectFile(proposed);
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
+
+bool DesktopPlatform::ask(QWidget *owner, const QString &question, const QString &yes)
+{
+    QMessageBox box(owner ? owner : QApplication::activeWindow());
+    box.setWindowTitle(Identity::kTitle);
+    box.setIcon(QMessageBox::Question);
+    box.setTextFormat(Qt::PlainText);
+    box.setText(question);
+    box.setAccessibleDescription(question);
+    QPushButton *accept = box.addButton(yes, QMessageBox::AcceptRole);
+    box.setDefaultButton(box.addButton(QStringLiteral("Annuler"), QMessageBox::RejectRole));
+    box.exec();
+    return box.clickedButton() == accept;
 }
 
 bool DesktopPlatform::choosePrinter(QWidget *owner, QPrinter *printer)

@@ -12,7 +12,8 @@ public:
     void beep() override;
     int openWithViewer(QWidget *owner, const QString &file, const QString &workingDir) override;
     QString chooseFile(QWidget *owner, const QString &caption, const QString &filter,
-                       bool forWriting) override;
+                       bool forWriting, const QString &proposed) override;
+    bool ask(QWidget *owner, const QString &question, const QString &yes) override;
     bool choosePrinter(QWidget *owner, QPrinter *printer) override;
     void endProgram() override;
 };

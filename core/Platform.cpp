@@ -42,6 +42,11 @@ QString Platform::programFolder()
     return QCoreApplication::applicationDirPath();
 }
 
+bool Platform::ask(QWidget *, const QString &, const QString &)
+{
+    return false;  // no one to answer
+}
+
 namespace {
 // An XDG base folder: the variable when it holds an absolute path, else the
 // default below the home folder.

@@ -51,9 +51,14 @@ public:
     // viewer is started, or another small number when it could not be.
     virtual int openWithViewer(QWidget *owner, const QString &file, const QString &workingDir) = 0;
     // A file chosen by the user in a file dialog, to read or (`forWriting`)
-    // to write; empty when the dialog is cancelled.
+    // to write, where `proposed` is the name first offered and a name typed
+    // without extension takes the chosen filter's; empty when the dialog is
+    // cancelled.
     virtual QString chooseFile(QWidget *owner, const QString &caption, const QString &filter,
-                               bool forWriting) = 0;
+                               bool forWriting, const QString &proposed) = 0;
+    // A modal question: true only when the user picks `yes` (the other
+    // answer, "Annuler", is the default one, so Enter does not say yes).
+    virtual bool ask(QWidget *owner, const QString &question, const QString &yes);
     // The print dialog, set up on `printer`; false when it is cancelled.
     virtual bool choosePrinter(QWidget *owner, QPrinter *printer) = 0;
     // Ends the program: nothing of the program's runs after the caller returns.

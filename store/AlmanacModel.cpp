@@ -125,6 +125,11 @@ QVariant AlmanacModel::headerData(int section, Qt::Orientation orientation, int 
     return QSqlTableModel::headerData(section, orientation, role);
 }
 
+QVariant AlmanacModel::readValue(int row, const QString &field) const
+{
+    return readOf(row).value(field);
+}
+
 QSqlRecord AlmanacModel::readRow(int row) const
 {
     QSqlRecord r = record();
@@ -167,6 +172,7 @@ bool AlmanacModel::select()
     }
     if (ok)
         m_read.resize(rowCount());  // each row taken when first needed: readOf()
+    emit historyChanged();
     return ok;
 }
 
@@ -247,6 +253,7 @@ bool AlmanacModel::writeFields(int row, const Fields &fields, const Fields &expe
     setLastError(error);
     if (ok)
         emit rowWritten(row);
+    emit historyChanged();
     return ok;
 }
 
@@ -364,10 +371,12 @@ bool AlmanacModel::redo()
 // The change goes back as an ordinary write, only over the value this copy wrote.
 bool AlmanacModel::replay(bool undo)
 {
-    return m_history.replay(undo, [this](const Change &c, const QVariant &value, const QVariant &expected) {
+    const bool ok = m_history.replay(undo, [this](const Change &c, const QVariant &value, const QVariant &expected) {
         const int row = rowOf(c.id);
         return row >= 0 && writeOrKeep(row, {{c.field, value}}, {{c.field, expected}});
     });
+    emit historyChanged();
+    return ok;
 }
 
 bool AlmanacModel::writeValue(int row, const QString &field, const QVariant &value, const QString &writer)

@@ -86,6 +86,8 @@ public:
     void restore(const QList<Kept> &kept);
 
     int rowOf(const QVariant &id) const;
+    // What the file held in `field` of `row` when last read, whatever is typed.
+    QVariant readValue(int row, const QString &field) const;
     QString dayOf(int row) const;
     // What another copy had written when the last write failed with 3197.
     QString theirTexts() const { return m_theirTexts; }
@@ -108,6 +110,8 @@ signals:
     void writeFailed(int row, const QSqlError &error);
     // A write of `row` reached the file.
     void rowWritten(int row);
+    // What undo and redo would change may differ: a read, a write, an undo.
+    void historyChanged();
 
 protected:
     bool updateRowInTable(int row, const QSqlRecord &values) override;

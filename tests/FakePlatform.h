@@ -35,12 +35,15 @@ public:
     bool printAccepted = false;
     QString printFile;  // where an accepted print goes, as PDF
 
-    // One word per effect, in order: "beep", "box", "open", "file", "print",
-    // "end", "login", "notify", "start".
+    // One word per effect, in order: "beep", "box", "ask", "open", "file",
+    // "print", "end", "login", "notify", "start".
     QStringList events;
     QList<Box> boxes;
     QList<Opening> openings;
     QList<QStringList> starts;  // the arguments of each copy started
+    QStringList proposedNames;  // the names the file dialogs offered
+    QStringList questions;      // what ask() asked
+    bool answerYes = false;
 
     FakePlatform() { install(this); }
     ~FakePlatform() override { install(nullptr); }
@@ -74,10 +77,17 @@ public:
             throw OmboError(Err::BadArgument, QStringLiteral("refus"));
         return viewerResult;
     }
-    QString chooseFile(QWidget *, const QString &, const QString &, bool) override
+    QString chooseFile(QWidget *, const QString &, const QString &, bool, const QString &proposed) override
     {
         events << QStringLiteral("file");
+        proposedNames << proposed;
         return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+    }
+    bool ask(QWidget *, const QString &question, const QString &) override
+    {
+        events << QStringLiteral("ask");
+        questions << question;
+        return answerYes;
     }
     bool choosePrinter(QWidget *, QPrinter *printer) override
     {

@@ -1,6 +1,7 @@
 #include "AlmanacFixture.h"
 #include "FakePlatform.h"
 #include "app/DesktopPlatform.h"
+#include "app/QtTranslations.h"
 #include "core/Module1.h"
 #include "ui/Windows.h"
 #include "store/AlmanacModel.h"
@@ -16,6 +17,8 @@
 #include <QClipboard>
 #include <QAccessible>
 #include <QFile>
+#include <QFileDialog>
+#include <QToolButton>
 #include <QPushButton>
 #include <QLabel>
 
@@ -530,13 +533,33 @@ private slots:
         QCOMPARE(asText(readField(base(), 6, "Evenement2")), QStringLiteral("deux"));
         QCOMPARE(grid()->currentIndex().row(), 5);
 
+        // The history from the keyboard: Enter in the list writes nothing;
+        // "Rétablir" writes the newest change's old value once the user says yes.
         goTo(4);
         key(Qt::Key_H, Qt::ControlModifier);
         auto *dialog = f2().findChild<HistoryDialog *>();
         QVERIFY(dialog);
-        dialog->restoreSelected();  // the newest change: back to what was before it
+        dialog->activateWindow();  // what a window manager does with a new window
+        const auto typed = [](int k) { QTest::keyClick(QApplication::focusWidget(), Qt::Key(k)); };
+        QTRY_COMPARE(QApplication::focusWidget(), dialog->findChild<QTreeWidget *>());
+        typed(Qt::Key_Return);
+        typed(Qt::Key_Tab);
+        typed(Qt::Key_Space);  // on "Rétablir", answered no
+        QCOMPARE(m_desktop->questions.size(), 1);
+        QCOMPARE(asText(readField(base(), 5, "Evenement1")), QStringLiteral("un"));
+        m_desktop->answerYes = true;
+        typed(Qt::Key_Space);
         QCOMPARE(asText(readField(base(), 5, "Evenement1")), QStringLiteral("A 05/01"));
         dialog->close();
+        f2().activateWindow();
+        QTRY_COMPARE(QApplication::focusWidget(), grid());
+        goTo(20);  // a day without history: nothing to restore
+        key(Qt::Key_H, Qt::ControlModifier);
+        QTRY_COMPARE(f2().findChildren<HistoryDialog *>().size(), 1);
+        QVERIFY(!f2().findChild<HistoryDialog *>()->findChild<QPushButton *>(u"restore"_s)->isEnabled());
+        f2().findChild<HistoryDialog *>()->close();
+        f2().activateWindow();
+        QTRY_COMPARE(QApplication::focusWidget(), grid());
         // Restoring is a change like any other: undone next, unless another
         // copy changed the row meanwhile.
         anotherCopyWritesToday(base(), QStringLiteral("autre"));
@@ -604,11 +627,14 @@ private slots:
         auto *offer = f2().findChild<QDialog *>(QStringLiteral("RecoveryDialog"));
         QVERIFY(offer);
         QVERIFY(offer->findChild<QLabel *>(u"intro"_s)->text().endsWith(
-            u"\n1 autre(s) texte(s) non enregistré(s) appartiennent à un autre almanach : ils restent gardés pour lui."_s));
+            u"\n1 autre texte non enregistré appartient à un autre almanach : il reste gardé pour lui."_s));
+        const QTreeWidgetItem *first = offer->findChild<QTreeWidget *>()->topLevelItem(0);
+        QCOMPARE(QStringList({first->text(1), first->text(3)}), QStringList({u"Événement 1"_s, u"autre"_s}));
         offer->findChild<QPushButton *>(QStringLiteral("rewrite"))->click();
         QCOMPARE(asText(readField(base(), 5, "Evenement1")), typed);
         QCOMPARE(readFile(kept), elsewhere);
-        QVERIFY(m_desktop->events.isEmpty());
+        QCOMPARE(m_desktop->events, QStringList{"box"});
+        QCOMPARE(m_desktop->boxes[0].text, u"1 texte réécrit dans l'almanach."_s);
     }
 
     void helpAndAbout_data()
@@ -754,14 +780,34 @@ private slots:
         days[10].ev1 = u"Ste-Catherine <b>"_s;
         days[300].ev2 = u"Sainte Catherine"_s;
         start(days);
-        trigger("actionSearch");
+        QVERIFY(!grid()->findChild<QAction *>(u"actionNextResult"_s)->isEnabled());
+        f2().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f2()));
+        grid()->setFocus();
+        const auto typed = [](int k, Qt::KeyboardModifiers mods = {}) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key(k), mods);
+        };
+        typed(Qt::Key_F, Qt::ControlModifier);
         auto *search = f2().findChild<SearchWindow *>();
-        QVERIFY(search && search->isVisible());
+        QVERIFY(search);
         auto *field = search->findChild<QWidget *>(u"query"_s);
+        QTRY_COMPARE(QApplication::focusWidget(), field);
         QTest::keyClicks(field, u"sainte cath"_s);
         QCOMPARE(search->resultRows(), (QList<int>{10, 300}));
-        QTest::keyClick(field, Qt::Key_Return);
+        typed(Qt::Key_Down);  // into the results, on the first
+        QCOMPARE(QApplication::focusWidget(), search->findChild<QWidget *>(u"results"_s));
+        typed(Qt::Key_Return);
         QCOMPARE(currentRow(), 10);
+        // Ctrl+F again selects the query: typing replaces it; no result is said.
+        typed(Qt::Key_F, Qt::ControlModifier);
+        QCOMPARE(QApplication::focusWidget(), field);
+        QTest::keyClicks(field, u"xyz"_s);
+        QCOMPARE(search->findChild<QLabel *>(u"status"_s)->text(), u"Aucun résultat pour « xyz »."_s);
+        QVERIFY(!grid()->findChild<QAction *>(u"actionNextResult"_s)->isEnabled());
+        // What a screen reader names: the field, the clear button, the list.
+        for (QWidget *w : {field, static_cast<QWidget *>(field->findChild<QToolButton *>()), search->findChild<QWidget *>(u"results"_s)})
+            QVERIFY(!QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name).isEmpty());
+        field->setProperty("text", u"sainte cath"_s);
         QVERIFY(f2().findChild<QLabel *>(u"Label1"_s)->text().endsWith(u"11/01"_s));
         QCOMPARE(search->resultText(0), u"[Ste-Catherine] <b>"_s);  // literal, the match in bold
         QList<int> visited;
@@ -770,8 +816,6 @@ private slots:
             visited << currentRow();
         }
         QCOMPARE(visited, (QList<int>{300, 10, 300}));
-        QTest::keyClick(field, Qt::Key_X);
-        QCOMPARE(search->resultRows(), QList<int>{});
     }
 
     void exportFromGrid_data()
@@ -801,9 +845,38 @@ private slots:
         trigger("actionExport");
         QCOMPARE(m_desktop->boxes.size(), box.isEmpty() ? 0 : 1);
         QVERIFY(box.isEmpty() || m_desktop->boxes[0].text.contains(box));
+        // A refused name is asked again; the dialog first offers a name.
+        QCOMPARE(m_desktop->events.count(u"file"_s), name.endsWith(u".doc"_s) ? 2 : 1);
+        QCOMPARE(m_desktop->proposedNames.value(0), u"almanach.ics"_s);
         QCOMPARE(readFile(path).left(begins.size()), begins);
         QCOMPARE(QFile::exists(path), !begins.isEmpty());
         QFile::remove(path);
+    }
+
+    // Qt's own dialogs and key names in French, under a French locale and
+    // under one Qt has no translation for: the real export dialog's buttons.
+    void qtTextsInFrench_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::newRow("French") << "fr_FR";
+        QTest::newRow("C") << "C";
+    }
+    void qtTextsInFrench()
+    {
+        QFETCH(QString, locale);
+        QVERIFY(installQtTranslations(QLocale(locale)));
+        QStringList buttons;
+        QTimer::singleShot(0, this, [&buttons] {
+            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            for (const QPushButton *b : dialog->findChildren<QPushButton *>())
+                buttons << b->text().remove(u'&');
+            dialog->reject();
+        });
+        DesktopPlatform().chooseFile(nullptr, u"Exporter l'almanach"_s, u"CSV (*.csv)"_s, true, u"almanach.csv"_s);
+        QVERIFY2(buttons.contains(u"Enregistrer"_s) && buttons.contains(u"Annuler"_s), qPrintable(buttons.join(u',')));
+        QVERIFY(!buttons.contains(u"Save"_s) && !buttons.contains(u"Cancel"_s));
+        QCOMPARE(QKeySequence(Qt::SHIFT | Qt::Key_F3).toString(QKeySequence::NativeText), u"Maj+F3"_s);
     }
 
     // The preview lists the changes of the chosen policy and writes nothing;
@@ -817,10 +890,15 @@ private slots:
         auto *dialog = f2().findChild<ImportDialog *>();
         QVERIFY(dialog && dialog->isVisible());
         auto *list = dialog->findChild<QTreeWidget *>(u"changes"_s);
+        auto *summary = dialog->findChild<QLabel *>(u"summary"_s);
         QCOMPARE(list->topLevelItemCount(), 0);  // "Compléter": no text is empty
+        QCOMPARE(summary->text(), u"Aucun texte ne changerait avec « Compléter ».\n"
+                                  "4 textes du fichier ne changent rien : le texte de l'almanach n'est pas vide."_s);
         dialog->setPolicy(ImportPolicy::Replace);
         QCOMPARE(list->topLevelItemCount(), 3);
         QCOMPARE(list->topLevelItem(0)->text(3), u"neuf"_s);
+        QCOMPARE(list->topLevelItem(1)->text(3), u"(effacé)"_s);
+        QVERIFY(summary->text().endsWith(u"\n1 texte du fichier ne change rien : l'almanach a déjà ce texte."_s));
         QCOMPARE(asText(readField(base(), 5, u"Evenement1"_s)), u"A 05/01"_s);
         QTest::mouseClick(dialog->findChild<QWidget *>(u"import"_s), Qt::LeftButton);
         QCOMPARE(asText(readField(base(), 5, u"Evenement1"_s)), u"neuf"_s);
@@ -828,7 +906,7 @@ private slots:
         AlmanacModel *m = f2().source()->model();
         QCOMPARE(m->index(4, m->fieldIndex("Evenement1")).data().toString(), u"neuf"_s);
         QCOMPARE(m_desktop->boxes.size(), 1);
-        QVERIFY(m_desktop->boxes[0].text.startsWith(u"3 texte(s) importé(s)"_s));
+        QVERIFY(m_desktop->boxes[0].text.startsWith(u"3 textes importés"_s));
     }
 
     // An import writes only the texts it changes: a row whose edit of the
@@ -863,7 +941,7 @@ private slots:
         QCOMPARE(asText(cell(5, "Evenement2")), u"ailleurs"_s);
         QCOMPARE(m_desktop->boxes.size(), 2);
         QCOMPARE(m_desktop->boxes[1].text,
-                 u"2 texte(s) importé(s) depuis « in.csv ».\n2 texte(s) refusé(s) :\n\nErreur N° 3197 - Une autre copie "
+                 u"2 textes importés depuis « in.csv ».\n2 textes refusés :\n\nErreur N° 3197 - Une autre copie "
                  "d'Ombrelune a modifié cette ligne depuis sa lecture dans « %1 » : la modification n'a pas été "
                  "enregistrée.\n06/01 Événement 2, 07/01 Événement 2"_s.arg(base()));
     }

@@ -1,5 +1,6 @@
 #include "ui/Form2.h"
 
+#include "core/French.h"
 #include "core/Module1.h"
 #include "core/Platform.h"
 #include "ui/Windows.h"
@@ -212,6 +213,16 @@ void Form2::buildEditCommands()
     });
     separate();
     addLoginGreetingAction(DataGrid1);
+    // Undo and redo are enabled only when there is something to undo or redo.
+    connect(Adodc1->model(), &AlmanacModel::historyChanged, this, &Form2::updateEditCommands);
+    updateEditCommands();
+}
+
+void Form2::updateEditCommands()
+{
+    const AlmanacModel *model = Adodc1 ? Adodc1->model() : nullptr;
+    DataGrid1->findChild<QAction *>(QStringLiteral("undo"))->setEnabled(model && model->undoRow() >= 0);
+    DataGrid1->findChild<QAction *>(QStringLiteral("redo"))->setEnabled(model && model->redoRow() >= 0);
 }
 
 void Form2::offerUnsavedTexts()
@@ -226,19 +237,46 @@ void Form2::offerUnsavedTexts()
     }
     if (mine.isEmpty())
         return;
-    auto *dialog = new RecoveryDialog(mine, elsewhere, this);
+    AlmanacModel *model = Adodc1->model();
+    QList<QVariant> current;
+    for (const UnsavedTexts::Text &t : mine)
+        current << model->readValue(rowOfDay(t.day), t.field);
+    auto *dialog = new RecoveryDialog(mine, current, elsewhere, this);
     connect(dialog, &QDialog::accepted, this, &Form2::rewriteUnsavedTexts);
     dialog->open();
 }
 
 void Form2::rewriteUnsavedTexts()
 {
-    const QList<ImportFailure> failures = UnsavedTexts::rewrite(*Adodc1->model(), Adodc1->filePath());
+    const QString file = Adodc1->filePath();
+    const auto mine = [&file] {
+        const QList<UnsavedTexts::Text> texts = UnsavedTexts::read();
+        return std::count_if(texts.cbegin(), texts.cend(),
+                             [&file](const UnsavedTexts::Text &t) { return UnsavedTexts::belongsTo(t, file); });
+    };
+    const qsizetype before = mine();
+    const QList<ImportFailure> failures = UnsavedTexts::rewrite(*Adodc1->model(), file);
+    const qsizetype left = mine();
+    // Say what became of them: written, refused, or waiting for their day.
+    QString report =
+        French::counted(before - left, "texte réécrit", "textes réécrits") + QStringLiteral(" dans l'almanach.");
+    const QString kept = QDir::toNativeSeparators(UnsavedTexts::path());
+    if (left > failures.size())
+        report += QLatin1Char('\n')
+                  + French::counted(left - failures.size(), "texte reste gardé", "textes restent gardés")
+                  + QStringLiteral(" dans « %1 » : leur jour manque à l'almanach.").arg(kept);
     if (!failures.isEmpty())
-        platform().messageBox(QStringLiteral("Les textes refusés restent gardés dans « %1 ».")
-                                      .arg(QDir::toNativeSeparators(UnsavedTexts::path()))
-                                  + refusalList(failures),
-                              QString(), Style::OkOnly);
+        report += QStringLiteral("\nLes textes refusés restent gardés dans « %1 ».").arg(kept) + refusalList(failures);
+    platform().messageBox(report, QString(), Style::OkOnly);
+}
+
+int Form2::rowOfDay(const QString &day) const
+{
+    const AlmanacModel *model = Adodc1->model();
+    for (int row = 0; row < model->rowCount(); ++row)
+        if (model->dayOf(row) == day)
+            return row;
+    return -1;
 }
 
 void Form2::load()

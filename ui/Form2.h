@@ -46,6 +46,8 @@ private:
     void buildTabs();
     void buildGrid();
     void buildEditCommands();
+    void updateEditCommands();
+    int rowOfDay(const QString &day) const;
     void Adodc1_MoveComplete();
     void TabStrip1_Click();
     void DataGrid1_KeyDown(int key);

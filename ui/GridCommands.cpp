@@ -25,25 +25,40 @@ const QString kImportFilter = QStringLiteral(
 SearchWindow *searchWindow(Form2 *window)
 {
     auto *search = window->findChild<SearchWindow *>();
-    if (!search)
+    if (!search) {
         search = new SearchWindow(window->source(), window);
+        // Going from result to result needs results.
+        QObject::connect(search, &SearchWindow::resultsChanged, window, [window](bool any) {
+            for (const char *name : {"actionNextResult", "actionPreviousResult"})
+                window->findChild<QAction *>(QString::fromLatin1(name))->setEnabled(any);
+        });
+    }
     return search;
 }
 
 void search(Form2 *window)
 {
-    SearchWindow *s = searchWindow(window);
-    s->show();
-    s->raise();
-    s->activateWindow();
+    searchWindow(window)->showForQuery();
 }
 
 void exportAlmanac(Form2 *window)
 {
     if (!window->source())
         return;
-    const QString file = platform().chooseFile(window, QStringLiteral("Exporter l'almanach"), kExportFilter, true);
-    if (file.isEmpty() || !window->savePending())
+    // A name without a known extension is refused and asked again.
+    QString file;
+    for (;;) {
+        file = platform().chooseFile(window, QStringLiteral("Exporter l'almanach"), kExportFilter, true,
+                                     QStringLiteral("almanach.ics"));
+        if (file.isEmpty())
+            return;
+        if (formatOf(file) != FileFormat::Unknown)
+            break;
+        platform().messageBox(QStringLiteral("« %1 » : l'extension du fichier doit être .ics, .csv, .txt ou .pdf.")
+                                  .arg(QDir::toNativeSeparators(file)),
+                              QString(), Style::OkOnly);
+    }
+    if (!window->savePending())
         return;
     const QList<DayRow> rows = almanacRows(*window->source()->model());
     const QDate today = platform().today();
@@ -54,10 +69,7 @@ void exportAlmanac(Form2 *window)
     case FileFormat::Csv: ok = writeFileAtomically(file, exportCsv(rows), &error); break;
     case FileFormat::CalendarText: ok = writeFileAtomically(file, exportCalendarText(rows), &error); break;
     case FileFormat::Pdf: ok = writeBookletPdf(file, rows, today, &error); break;
-    case FileFormat::Unknown:
-        error = QStringLiteral("« %1 » : l'extension du fichier doit être .ics, .csv, .txt ou .pdf.")
-                    .arg(QDir::toNativeSeparators(file));
-        break;
+    case FileFormat::Unknown: break;
     }
     QString text = ok ? QStringLiteral("L'almanach est exporté dans « %1 ».").arg(QDir::toNativeSeparators(file)) : error;
     if (const QString leftOut = leftOutMessage(rows, formatOf(file)); ok && !leftOut.isEmpty())
@@ -69,7 +81,7 @@ void importFile(Form2 *window)
 {
     if (!window->source())
         return;
-    const QString file = platform().chooseFile(window, QStringLiteral("Importer dans l'almanach"), kImportFilter, false);
+    const QString file = platform().chooseFile(window, QStringLiteral("Importer dans l'almanach"), kImportFilter, false, QString());
     if (file.isEmpty())
         return;
     const ImportRead read = readImportFile(file);
@@ -128,4 +140,6 @@ void addGridCommands(Form2 *window, QTableView *grid)
     }
     if (window->source())
         SyncHook::afterFirstPaint(window, window->source()->model());
+    for (const char *name : {"actionNextResult", "actionPreviousResult"})
+        grid->findChild<QAction *>(QString::fromLatin1(name))->setEnabled(false);  // no results yet
 }

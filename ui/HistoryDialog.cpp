@@ -1,5 +1,7 @@
 #include "ui/HistoryDialog.h"
 
+#include "core/French.h"
+#include "core/Platform.h"
 #include "store/AlmanacModel.h"
 #include "store/RecordSource.h"
 
@@ -16,11 +18,6 @@ QString shown(const QVariant &v)
     return v.isNull() ? QStringLiteral("(vide)") : v.toString();
 }
 
-// "Evenement1" as its column is captioned.
-QString caption(const QString &field)
-{
-    return field.startsWith(QLatin1String("Evenement")) ? QStringLiteral("Événement ") + field.mid(9) : field;
-}
 }  // namespace
 
 HistoryDialog::HistoryDialog(RecordSource *source, QWidget *parent)
@@ -30,19 +27,33 @@ HistoryDialog::HistoryDialog(RecordSource *source, QWidget *parent)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Historique du %1").arg(source->fieldValue(QStringLiteral("Date")).toString()));
     m_list->setRootIsDecorated(false);
-    m_list->setHeaderLabels({QStringLiteral("Quand"), QStringLiteral("Texte"), QStringLiteral("Avant"),
+    m_list->setHeaderLabels({QStringLiteral("Quand"), QStringLiteral("Champ"), QStringLiteral("Avant"),
                              QStringLiteral("Après"), QStringLiteral("Copie")});
     m_list->setAccessibleName(QStringLiteral("Valeurs passées du jour"));
+    // The two texts share the room left by the others, each cut with "…"
+    // (whole in its tooltip); the copy's name stays in sight.
+    QHeaderView *header = m_list->header();
+    header->setStretchLastSection(false);
+    for (int c : {0, 1, 4})
+        header->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+    for (int c : {2, 3})
+        header->setSectionResizeMode(c, QHeaderView::Stretch);
+    m_list->setTextElideMode(Qt::ElideRight);
     auto *buttons = new QDialogButtonBox(this);
-    QPushButton *restore = buttons->addButton(QStringLiteral("Rétablir"), QDialogButtonBox::ActionRole);
-    restore->setObjectName(QStringLiteral("restore"));
-    buttons->addButton(QStringLiteral("Fermer"), QDialogButtonBox::RejectRole);
-    connect(restore, &QPushButton::clicked, this, &HistoryDialog::restoreSelected);
+    m_restore = buttons->addButton(QStringLiteral("&Rétablir…"), QDialogButtonBox::ActionRole);
+    m_restore->setObjectName(QStringLiteral("restore"));
+    QPushButton *close = buttons->addButton(QStringLiteral("&Fermer"), QDialogButtonBox::RejectRole);
+    // No default button: Enter in the list writes nothing.
+    for (QPushButton *b : {m_restore, close})
+        b->setAutoDefault(false), b->setDefault(false);
+    connect(m_restore, &QPushButton::clicked, this, &HistoryDialog::restoreSelected);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(m_list, &QTreeWidget::currentItemChanged, this,
+            [this](const QTreeWidgetItem *item) { m_restore->setEnabled(item); });
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_list);
     layout->addWidget(buttons);
-    resize(560, 300);
+    resize(760, 320);
     fill();
 }
 
@@ -54,14 +65,15 @@ void HistoryDialog::fill()
     for (const AlmanacModel::Past &p : m_source->model()->history(day)) {
         const QString local = QDateTime::fromString(p.when, Qt::ISODate).toLocalTime()
                                   .toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"));
-        auto *item = new QTreeWidgetItem(m_list, {local, caption(p.field), shown(p.before), shown(p.after), p.copy});
+        auto *item = new QTreeWidgetItem(m_list, {local, French::fieldCaption(p.field), shown(p.before), shown(p.after), p.copy});
         item->setData(0, Qt::UserRole, p.before);
         item->setData(1, Qt::UserRole, p.field);
+        for (int c : {2, 3})
+            item->setToolTip(c, QStringLiteral("<p style='white-space:pre-wrap'>%1</p>").arg(item->text(c).left(2000).toHtmlEscaped()));
     }
-    for (int c = 0; c < m_list->columnCount(); ++c)
-        m_list->resizeColumnToContents(c);
     if (m_list->topLevelItemCount() > 0)
         m_list->setCurrentItem(m_list->topLevelItem(0));
+    m_restore->setEnabled(m_list->currentItem());
 }
 
 // A text kept on both sides, first: this one and the sync server's, until
@@ -82,6 +94,11 @@ void HistoryDialog::restoreSelected()
 {
     const QTreeWidgetItem *item = m_list->currentItem();
     if (!item)
+        return;
+    const QString question = QStringLiteral("Remettre dans %1 du %2 le texte d'avant le %3 ?\n\n%4")
+                                 .arg(item->text(1), m_source->fieldValue(QStringLiteral("Date")).toString(),
+                                      item->text(0), item->text(2).left(500));
+    if (!platform().ask(this, question, QStringLiteral("Rétablir")))
         return;
     if (m_source->restoreValue(item->data(1, Qt::UserRole).toString(), item->data(0, Qt::UserRole)))
         fill();

@@ -3,6 +3,7 @@
 #include <QDialog>
 
 class RecordSource;
+class QPushButton;
 class QTreeWidget;
 
 // The current day's past values, newest first, with a way to write one back.
@@ -13,7 +14,8 @@ class HistoryDialog : public QDialog
 public:
     HistoryDialog(RecordSource *source, QWidget *parent);
 
-    // Writes the selected change's old value back into its text.
+    // Writes the selected change's old value back into its text, once the
+    // user has said yes.
     void restoreSelected();
 
 private:
@@ -22,4 +24,5 @@ private:
 
     RecordSource *m_source;
     QTreeWidget *m_list;
+    QPushButton *m_restore;
 };

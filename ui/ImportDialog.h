@@ -30,13 +30,17 @@ public:
 
 private:
     void plan();
+    void showDetail();
 
     QPointer<RecordSource> m_source;
     QString m_file;
     QList<ImportedDay> m_days;
     QList<ImportChange> m_changes;
+    QString m_leftOut;  // what the file holds that no policy imports
     QComboBox *m_policy;
+    QLabel *m_policyHelp;
     QTreeWidget *m_list;
+    QLabel *m_detail;
     QLabel *m_summary;
     QDialogButtonBox *m_buttons;
 };

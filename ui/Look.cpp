@@ -52,3 +52,14 @@ QString plainToolTip(const QString &text)
 {
     return Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal);
 }
+
+QString oneLineText(const QVariant &text)
+{
+    if (text.toString().isEmpty())
+        return QStringLiteral("(vide)");
+    QString t = text.toString();
+    for (QChar &c : t)
+        if (c.unicode() < 0x20)
+            c = QLatin1Char(' ');
+    return t.size() > 200 ? t.left(200) + QChar(0x2026) : t;
+}

@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QIcon>
 #include <QString>
+#include <QVariant>
 
 class QDialog;
 class QDialogButtonBox;
@@ -25,3 +26,7 @@ QDialogButtonBox *acceptRejectButtons(QDialog *dialog, const QString &acceptText
 
 // A tooltip that shows `text` as typed: markup in it is never rendered.
 QString plainToolTip(const QString &text);
+
+// A text on one line of a list, cut after 200 characters; no text at all
+// reads "(vide)".
+QString oneLineText(const QVariant &text);

@@ -1,5 +1,6 @@
 #include "ui/SearchWindow.h"
 
+#include "core/French.h"
 #include "core/OmboError.h"
 #include "core/Platform.h"
 #include "calendar/NomDuJour.h"
@@ -8,10 +9,13 @@
 
 #include <QAbstractListModel>
 #include <QAction>
+#include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QStyledItemDelegate>
+#include <QToolButton>
 #include <QListView>
 #include <QVBoxLayout>
 
@@ -133,14 +137,26 @@ private:
 
 SearchWindow::SearchWindow(RecordSource *source, QWidget *parent)
     : QWidget(parent, Qt::Window), m_source(source), m_field(new QLineEdit(this)), m_results(new QListView(this)),
-      m_model(new SearchResults(m_index, this))
+      m_status(new QLabel(this)), m_model(new SearchResults(m_index, this))
 {
     setObjectName(QStringLiteral("SearchWindow"));
     setWindowTitle(QStringLiteral("Rechercher dans l'almanach"));
     resize(520, 360);
     m_field->setObjectName(QStringLiteral("query"));
+    m_field->setPlaceholderText(QStringLiteral("un jour (05/01) ou le début des mots : ste cath"));
+    m_field->setAccessibleName(QStringLiteral("Texte à rechercher"));
     m_field->setClearButtonEnabled(true);
+    // The clear button: Qt gives it neither a name nor a tooltip.
+    if (auto *clear = m_field->findChild<QAction *>())
+        clear->setToolTip(QStringLiteral("Effacer la recherche"));
+    if (auto *clear = m_field->findChild<QToolButton *>())
+        clear->setAccessibleName(QStringLiteral("Effacer la recherche"));
+    auto *prompt = new QLabel(QStringLiteral("&Rechercher :"), this);
+    prompt->setBuddy(m_field);
     m_results->setObjectName(QStringLiteral("results"));
+    m_results->setAccessibleName(QStringLiteral("Résultats"));
+    m_status->setObjectName(QStringLiteral("status"));
+    m_status->setTextFormat(Qt::PlainText);
     m_results->setModel(m_model);
     m_results->setUniformItemSizes(true);
     QFont bold = font();
@@ -149,8 +165,12 @@ SearchWindow::SearchWindow(RecordSource *source, QWidget *parent)
                                                   QFontMetrics(font()).horizontalAdvance(QStringLiteral("Vendredi")) + 16,
                                                   m_results));
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(m_field);
+    auto *line = new QHBoxLayout;
+    line->addWidget(prompt);
+    line->addWidget(m_field);
+    layout->addLayout(line);
     layout->addWidget(m_results);
+    layout->addWidget(m_status);
 
     connect(m_field, &QLineEdit::textChanged, this, &SearchWindow::search);
     connect(m_field, &QLineEdit::returnPressed, this, [this] {
@@ -173,6 +193,16 @@ SearchWindow::SearchWindow(RecordSource *source, QWidget *parent)
     };
     shortcut(QKeySequence(Qt::Key_F3), &SearchWindow::next);
     shortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3), &SearchWindow::previous);
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_F), &SearchWindow::showForQuery);
+}
+
+void SearchWindow::showForQuery()
+{
+    show();
+    raise();
+    activateWindow();
+    m_field->setFocus(Qt::ShortcutFocusReason);
+    m_field->selectAll();
 }
 
 void SearchWindow::reindex()
@@ -187,6 +217,15 @@ void SearchWindow::search()
 {
     reindex();
     m_model->setHits(m_index.find(m_field->text()));
+    const int found = m_model->rowCount(QModelIndex());
+    if (m_field->text().trimmed().isEmpty())
+        m_status->clear();
+    else if (found == 0)
+        m_status->setText(QStringLiteral("Aucun résultat pour « %1 ».").arg(m_field->text().trimmed()));
+    else
+        m_status->setText(French::counted(found, "résultat", "résultats")
+                          + QStringLiteral(" : Entrée ou double clic pour y aller, F3 et Maj+F3 pour passer de l'un à l'autre."));
+    emit resultsChanged(found > 0);
 }
 
 QList<int> SearchWindow::resultRows() const
@@ -246,8 +285,13 @@ void SearchWindow::previous()
 
 void SearchWindow::keyPressEvent(QKeyEvent *event)
 {
-    if (event->key() == Qt::Key_Escape)
+    if (event->key() == Qt::Key_Escape) {
         close();
-    else
+    } else if (event->key() == Qt::Key_Down && m_field->hasFocus() && m_model->rowCount(QModelIndex()) > 0) {
+        // From the field down into the results.
+        m_results->setFocus(Qt::TabFocusReason);
+        if (!m_results->currentIndex().isValid())
+            m_results->setCurrentIndex(m_model->index(0, 0));
+    } else
         QWidget::keyPressEvent(event);
 }

@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QWidget>
 
+class QLabel;
 class QLineEdit;
 class QListView;
 class SearchResults;
@@ -29,6 +30,13 @@ public:
     QList<int> resultRows() const;
     // A result's text as shown, its match (drawn in bold) in brackets.
     QString resultText(int result) const;
+    // Shows the window with the focus in its field, the query selected so
+    // that typing replaces it.
+    void showForQuery();
+
+signals:
+    // The results changed; `any` says whether there are some.
+    void resultsChanged(bool any);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -43,6 +51,7 @@ private:
     QLineEdit *m_field;
     AlmanacSearch m_index;
     QListView *m_results;
+    QLabel *m_status;
     SearchResults *m_model;
     bool m_stale = true;
 };

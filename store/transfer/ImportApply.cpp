@@ -1,5 +1,6 @@
 #include "store/transfer/ImportApply.h"
 
+#include "core/French.h"
 #include "store/AlmanacModel.h"
 #include "store/SqlErrors.h"
 
@@ -37,7 +38,7 @@ QString refusalList(const QList<ImportFailure> &failures)
             reasons << reason;
         where[reason] << QStringLiteral("%1 Événement %2").arg(f.key).arg(f.field);
     }
-    QString out = QStringLiteral("\n%1 texte(s) refusé(s) :").arg(failures.size());
+    QString out = QLatin1Char('\n') + French::counted(failures.size(), "texte refusé :", "textes refusés :");
     for (const QString &reason : reasons)
         out += QStringLiteral("\n\n") + reason + QLatin1Char('\n') + where[reason].join(QStringLiteral(", "));
     return out;
