@@ -6,6 +6,7 @@
 
 // Error numbers the program raises and reports.
 namespace Err {
+constexpr int Generic = 1;            // SQLite's generic error, a table without a needed column
 constexpr int Overflow = 6;           // a number too large for its type
 constexpr int TypeMismatch = 13;      // a text that is no number
 constexpr int InvalidNull = 94;       // a Null where a value is needed
@@ -25,6 +26,10 @@ constexpr int SyncBadAnswer = 3406;   // malformed or too large
 constexpr int SyncInsecure = 3407;    // an address without TLS to another machine
 constexpr int SyncLocal = 3408;       // the almanac or the sync's state cannot be read or written
 constexpr int SyncNoServer = 3409;    // no server chosen
+// The numbers above, which the help explains one by one.
+constexpr int kNumbers[] = {Generic, Overflow, TypeMismatch, InvalidNull, BadArgument, NoCurrentRecord,
+                            RowChanged, BackupFailed, TextsKept, SyncUnreachable, SyncDenied, SyncGone,
+                            SyncRaced, SyncServerFault, SyncBadAnswer, SyncInsecure, SyncLocal, SyncNoServer};
 }  // namespace Err
 
 // A numbered failure with its French description.
