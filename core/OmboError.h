@@ -26,10 +26,12 @@ constexpr int SyncBadAnswer = 3406;   // malformed or too large
 constexpr int SyncInsecure = 3407;    // an address without TLS to another machine
 constexpr int SyncLocal = 3408;       // the almanac or the sync's state cannot be read or written
 constexpr int SyncNoServer = 3409;    // no server chosen
-// The numbers above, which the help explains one by one.
-constexpr int kNumbers[] = {Generic, Overflow, TypeMismatch, InvalidNull, BadArgument, NoCurrentRecord,
-                            RowChanged, BackupFailed, TextsKept, SyncUnreachable, SyncDenied, SyncGone,
-                            SyncRaced, SyncServerFault, SyncBadAnswer, SyncInsecure, SyncLocal, SyncNoServer};
+// The numbers above, which the help explains one by one (a new number goes
+// here too: tst_help then looks for it in the help).
+constexpr int kNumbers[] = {Generic,         Overflow,        TypeMismatch,    InvalidNull,   BadArgument,
+                            NoCurrentRecord, BadFolder,       RowChanged,      BackupFailed,  TextsKept,
+                            SyncUnreachable, SyncDenied,      SyncGone,        SyncRaced,     SyncServerFault,
+                            SyncBadAnswer,   SyncInsecure,    SyncLocal,       SyncNoServer};
 }  // namespace Err
 
 // A numbered failure with its French description.
