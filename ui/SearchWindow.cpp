@@ -218,14 +218,19 @@ void SearchWindow::search()
     reindex();
     m_model->setHits(m_index.find(m_field->text()));
     const int found = m_model->rowCount(QModelIndex());
-    if (m_field->text().trimmed().isEmpty())
-        m_status->clear();
-    else if (found == 0)
-        m_status->setText(QStringLiteral("Aucun résultat pour « %1 ».").arg(m_field->text().trimmed()));
-    else
-        m_status->setText(French::counted(found, "résultat", "résultats")
-                          + QStringLiteral(" : Entrée ou double clic pour y aller, F3 et Maj+F3 pour passer de l'un à l'autre."));
+    m_status->setText(statusText(found));
     emit resultsChanged(found > 0);
+}
+
+QString SearchWindow::statusText(int found) const
+{
+    const QString query = m_field->text().trimmed();
+    if (query.isEmpty())
+        return QString();
+    if (found == 0)
+        return QStringLiteral("Aucun résultat pour « %1 ».").arg(query);
+    return French::counted(found, "résultat", "résultats")
+           + QStringLiteral(" : Entrée ou double clic pour y aller, F3 et Maj+F3 pour passer de l'un à l'autre.");
 }
 
 QList<int> SearchWindow::resultRows() const

@@ -43,6 +43,8 @@ protected:
 
 private:
     void search();
+    // The line under the list: how many results, or none for the query.
+    QString statusText(int found) const;
     void reindex();
     void goTo(int row);
     void step(int direction);
