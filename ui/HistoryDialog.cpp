@@ -18,6 +18,12 @@ QString shown(const QVariant &v)
     return v.isNull() ? QStringLiteral("(vide)") : v.toString();
 }
 
+// A past value has its field; a text kept on both sides has none to restore.
+bool restorable(const QTreeWidgetItem *item)
+{
+    return item && !item->data(1, Qt::UserRole).toString().isEmpty();
+}
+
 }  // namespace
 
 HistoryDialog::HistoryDialog(RecordSource *source, QWidget *parent)
@@ -49,7 +55,7 @@ HistoryDialog::HistoryDialog(RecordSource *source, QWidget *parent)
     connect(m_restore, &QPushButton::clicked, this, &HistoryDialog::restoreSelected);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_list, &QTreeWidget::currentItemChanged, this,
-            [this](const QTreeWidgetItem *item) { m_restore->setEnabled(item); });
+            [this](const QTreeWidgetItem *item) { m_restore->setEnabled(restorable(item)); });
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_list);
     layout->addWidget(buttons);
@@ -73,7 +79,7 @@ void HistoryDialog::fill()
     }
     if (m_list->topLevelItemCount() > 0)
         m_list->setCurrentItem(m_list->topLevelItem(0));
-    m_restore->setEnabled(m_list->currentItem());
+    m_restore->setEnabled(restorable(m_list->currentItem()));
 }
 
 // A text kept on both sides, first: this one and the sync server's, until
@@ -85,7 +91,7 @@ void HistoryDialog::listConflicts()
         const QModelIndex cell = model->index(m_source->currentRow(), model->fieldIndex(field));
         const QVariant theirs = cell.data(AlmanacModel::ConflictRole);
         if (theirs.isValid())
-            new QTreeWidgetItem(m_list, {QStringLiteral("Modifié ailleurs"), caption(field),
+            new QTreeWidgetItem(m_list, {QStringLiteral("Modifié ailleurs"), French::fieldCaption(QString::fromLatin1(field)),
                                          shown(cell.data(Qt::EditRole)), theirs.toString(), QStringLiteral("serveur")});
     }
 }
@@ -93,7 +99,7 @@ void HistoryDialog::listConflicts()
 void HistoryDialog::restoreSelected()
 {
     const QTreeWidgetItem *item = m_list->currentItem();
-    if (!item)
+    if (!restorable(item))
         return;
     const QString question = QStringLiteral("Remettre dans %1 du %2 le texte d'avant le %3 ?\n\n%4")
                                  .arg(item->text(1), m_source->fieldValue(QStringLiteral("Date")).toString(),
