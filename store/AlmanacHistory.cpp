@@ -88,24 +88,49 @@ void AlmanacHistory::committed(const QList<Change> &changes)
 {
     if (changes.isEmpty())
         return;
-    m_undo += changes;
+    if (m_groupOpen)
+        m_undo.last() += changes;
+    else if (m_grouping)
+        m_undo.append(changes);
+    else
+        for (const Change &c : changes)
+            m_undo.append({c});  // outside a group, each field on its own
+    m_groupOpen = m_grouping;
     m_redo.clear();
+}
+
+void AlmanacHistory::beginGroup()
+{
+    m_grouping = true;
+    m_groupOpen = false;
 }
 
 bool AlmanacHistory::replay(bool undo, const std::function<bool(const Change &, const QVariant &, const QVariant &)> &write)
 {
-    QList<Change> &from = undo ? m_undo : m_redo, &to = undo ? m_redo : m_undo;
+    QList<Step> &from = undo ? m_undo : m_redo, &to = undo ? m_redo : m_undo;
     if (from.isEmpty())
         return false;
-    const Change c = from.last();
-    // The write is an ordinary one, which would start a new undo list: keep ours.
-    const QList<Change> undoList = m_undo, redoList = m_redo;
-    const bool ok = undo ? write(c, c.before, c.after) : write(c, c.after, c.before);
+    const Step step = from.last();
+    // Each write is an ordinary one, which would start a new undo list: keep ours.
+    const QList<Step> undoList = m_undo, redoList = m_redo;
+    qsizetype done = 0;
+    for (; done < step.size(); ++done) {
+        const Change &c = step[undo ? step.size() - 1 - done : done];
+        if (!(undo ? write(c, c.before, c.after) : write(c, c.after, c.before)))
+            break;
+    }
     m_undo = undoList;
     m_redo = redoList;
-    if (ok)
-        to.append(from.takeLast());
-    return ok;
+    m_groupOpen = false;
+    // What was written goes to the other list, the rest stays, each in the order written.
+    const Step written = undo ? step.mid(step.size() - done) : step.first(done);
+    const Step left = undo ? step.first(step.size() - done) : step.mid(done);
+    from.removeLast();
+    if (!left.isEmpty())
+        from.append(left);
+    if (!written.isEmpty())
+        to.append(written);
+    return left.isEmpty();
 }
 
 QList<AlmanacHistory::Past> AlmanacHistory::pastOf(const QSqlDatabase &db, const QString &day) const

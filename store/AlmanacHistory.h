@@ -37,17 +37,23 @@ public:
     // A table "Historique" of another shape is not ours: it is left alone
     // and nothing is recorded.
     bool record(QSqlQuery &q, const QString &day, const QList<Change> &changes, const QString &writer = {});
-    // The write that recorded `changes` was committed: they can be undone.
+    // The write that recorded `changes` was committed: they can be undone,
+    // each on its own, or in one step with the other writes of an open group.
     void committed(const QList<Change> &changes);
+    // The writes between these two (an import) are undone and redone as one.
+    void beginGroup();
+    void endGroup() { m_grouping = false; }
 
     bool canUndo() const { return !m_undo.isEmpty(); }
     bool canRedo() const { return !m_redo.isEmpty(); }
-    // The change the next undo or redo writes back.
-    const Change &nextUndo() const { return m_undo.last(); }
-    const Change &nextRedo() const { return m_redo.last(); }
-    // Writes the last change back through `write` (given the change, the
-    // value to write and the value the field must still hold); once
-    // written, it moves to the other list. A refused one stays.
+    // The change the next undo or redo writes back first.
+    const Change &nextUndo() const { return m_undo.last().last(); }
+    const Change &nextRedo() const { return m_redo.last().first(); }
+    // Writes the last step back through `write` (given the change, the
+    // value to write and the value the field must still hold), its changes
+    // in the reverse order for an undo; what is written moves to the other
+    // list. The first refused change stops it: it and those not tried yet
+    // stay, to be tried again.
     bool replay(bool undo, const std::function<bool(const Change &, const QVariant &, const QVariant &)> &write);
 
     // The day's recorded changes, newest first (none when the file has no history of ours).
@@ -57,6 +63,9 @@ private:
     enum class Table { Unknown, Ours, Foreign };
     Table lookAtTable(QSqlQuery &q) const;
 
+    using Step = QList<Change>;  // in the order written
+
     Table m_table = Table::Unknown;
-    QList<Change> m_undo, m_redo;  // this session's changes
+    QList<Step> m_undo, m_redo;  // this session's changes
+    bool m_grouping = false, m_groupOpen = false;
 };

@@ -97,6 +97,9 @@ public:
     int redoRow() const;
     bool undo();
     bool redo();
+    // The writes between these two are undone and redone as one (an import).
+    void beginUndoGroup() { m_history.beginGroup(); }
+    void endUndoGroup() { m_history.endGroup(); }
     // Writes `value` into `field` of `row` at once: an ordinary change,
     // kept in the row and reported like a typed one when refused.
     bool writeValue(int row, const QString &field, const QVariant &value, const QString &writer = {});

@@ -6,6 +6,7 @@
 #include "FakePlatform.h"
 #include "core/Module1.h"
 #include "core/Places.h"
+#include "store/AlmanacHistory.h"
 #include "store/AlmanacModel.h"
 #include "store/AlmanacSearch.h"
 #include "store/UnsavedTexts.h"
@@ -262,6 +263,39 @@ private slots:
     // file once written: a refused one stays, as do another almanac's. A
     // Null stays Null; lines of the earlier form (no almanac) belong to
     // any; the last line is read whole without its line end.
+    // A group (an import) is undone last change first; a refused change
+    // stops it there: what was undone can be redone, the rest undone later.
+    void undoGroupStopsAtARefusal()
+    {
+        AlmanacHistory h;
+        using C = AlmanacHistory::Change;
+        h.committed({C{1, u"Evenement1"_s, u"a"_s, u"x"_s}});
+        h.beginGroup();
+        h.committed({C{2, u"Evenement1"_s, u"b"_s, u"y"_s}, C{2, u"Evenement2"_s, QVariant(), u"z"_s}});
+        h.committed({C{3, u"Evenement1"_s, u"c"_s, QVariant()}});
+        h.endGroup();
+        QStringList written;
+        const auto writeUnless = [&written](int refusedId) {
+            return [&written, refusedId](const C &c, const QVariant &value, const QVariant &) {
+                written << u"%1 %2=%3"_s.arg(c.id.toInt()).arg(c.field, asText(value));
+                return c.id.toInt() != refusedId;
+            };
+        };
+        QVERIFY(!h.replay(true, writeUnless(2)));
+        QCOMPARE(written, (QStringList{u"3 Evenement1=c"_s, u"2 Evenement2=(null)"_s}));
+        QCOMPARE(h.nextUndo().field, u"Evenement2"_s);  // the refused one, tried again next
+        QCOMPARE(h.nextRedo().id.toInt(), 3);
+        written.clear();
+        QVERIFY(h.replay(true, writeUnless(0)));
+        QVERIFY(h.replay(true, writeUnless(0)));  // the change before the group, on its own
+        QCOMPARE(written, (QStringList{u"2 Evenement2=(null)"_s, u"2 Evenement1=b"_s, u"1 Evenement1=a"_s}));
+        QVERIFY(!h.canUndo());
+        written.clear();
+        while (h.canRedo())
+            QVERIFY(h.replay(false, writeUnless(0)));
+        QCOMPARE(written, (QStringList{u"1 Evenement1=x"_s, u"2 Evenement1=y"_s, u"2 Evenement2=z"_s, u"3 Evenement1=(null)"_s}));
+    }
+
     void unsavedTextsGoBackToTheirAlmanac()
     {
         FakePlatform desktop;

@@ -907,6 +907,23 @@ private slots:
         QCOMPARE(m->index(4, m->fieldIndex("Evenement1")).data().toString(), u"neuf"_s);
         QCOMPARE(m_desktop->boxes.size(), 1);
         QVERIFY(m_desktop->boxes[0].text.startsWith(u"3 textes importés"_s));
+
+        // One Ctrl+Z takes the whole import back, one Ctrl+Y writes it again.
+        f2().activateWindow();
+        QTRY_COMPARE(QApplication::focusWidget(), grid());
+        const auto stored = [this] {
+            return QStringList{asText(readField(base(), 5, u"Evenement1"_s)), asText(readField(base(), 5, u"Evenement2"_s)),
+                               asText(readField(base(), 6, u"Evenement2"_s))};
+        };
+        const QStringList before{u"A 05/01"_s, u"B 05/01"_s, u"B 06/01"_s}, imported{u"neuf"_s, u"(null)"_s, u"autre"_s};
+        QCOMPARE(stored(), imported);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(stored(), before);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(stored(), imported);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(stored(), before);
+        QVERIFY(!grid()->findChild<QAction *>(u"undo"_s)->isEnabled());  // nothing else was written
     }
 
     // An import writes only the texts it changes: a row whose edit of the

@@ -136,8 +136,8 @@ void ImportDialog::plan()
         said << QStringLiteral("Aucun texte ne changerait avec « %1 ».").arg(m_policy->currentText());
     else
         said << French::counted(m_changes.size(), "texte changerait", "textes changeraient")
-                    + QStringLiteral(". Rien n'est écrit avant « Importer » ; ensuite, Ctrl+Z dans le tableau "
-                                     "annule l'import texte par texte.");
+                    + QStringLiteral(". Rien n'est écrit avant « Importer » ; ensuite, un seul Ctrl+Z dans le "
+                                     "tableau annule tout l'import.");
     if (error.isEmpty() && unchanged > 0)
         said << French::counted(unchanged, "texte du fichier ne change rien", "textes du fichier ne changent rien")
                     + QStringLiteral(" : ") + unchangedReason(policy) + QLatin1Char('.');

@@ -10,6 +10,7 @@ QList<ImportFailure> applyImport(AlmanacModel &model, const QList<ImportChange> 
                                  const QString &file)
 {
     QList<ImportFailure> failures;
+    model.beginUndoGroup();  // one undo takes the whole import back
     for (qsizetype i = 0; i < changes.size();) {
         // All the changes of one row, then that row's write.
         const qsizetype first = i;
@@ -25,6 +26,7 @@ QList<ImportFailure> applyImport(AlmanacModel &model, const QList<ImportChange> 
         for (qsizetype k = first; k < i; ++k)
             failures.append({changes[k].key, changes[k].field, error});
     }
+    model.endUndoGroup();
     return failures;
 }
 

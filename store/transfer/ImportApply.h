@@ -16,7 +16,8 @@ struct ImportFailure
 // Writes the changes through the model's one row write, row by row, each
 // row only if it still holds what the model read, and only the fields the
 // import changes. A row that fails is left as the file holds it, and its
-// texts are returned; the others are written. Nothing is said here.
+// texts are returned; the others are written, and undone by one undo.
+// Nothing is said here.
 QList<ImportFailure> applyImport(AlmanacModel &model, const QList<ImportChange> &changes,
                                  const QString &file);
 // The refused texts for a box: how many, then each reason once with the
