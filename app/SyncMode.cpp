@@ -54,10 +54,12 @@ int runSyncMode(int &argc, char **argv, const QStringList &args)
                           : args[i] == QLatin1String("--utilisateur")          ? &user
                           : args[i] == QLatin1String("--mot-de-passe-fichier") ? &passwordFile
                                                                                : nullptr;
-        if (!target || i + 1 == args.size() || !target->isEmpty()) {
-            err << CommandLine::usage();
-            return 2;
-        }
+        if (!target)
+            return CommandLine::refuse(QStringLiteral("option inconnue « %1 » après --synchroniser.").arg(args[i]));
+        if (i + 1 == args.size())
+            return CommandLine::refuse(QStringLiteral("%1 attend une valeur.").arg(args[i]));
+        if (!target->isEmpty())
+            return CommandLine::refuse(QStringLiteral("%1 est donnée deux fois.").arg(args[i]));
         *target = args[++i];
     }
     QString password;

@@ -893,7 +893,7 @@ private slots:
         auto *summary = dialog->findChild<QLabel *>(u"summary"_s);
         QCOMPARE(list->topLevelItemCount(), 0);  // "Compléter": no text is empty
         QCOMPARE(summary->text(), u"Aucun texte ne changerait avec « Compléter ».\n"
-                                  "4 textes du fichier ne changent rien : le texte de l'almanach n'est pas vide."_s);
+                                  "4 textes du fichier ne changent rien : le texte de l'almanach n'est pas vide, ou celui du fichier l'est."_s);
         dialog->setPolicy(ImportPolicy::Replace);
         QCOMPARE(list->topLevelItemCount(), 3);
         QCOMPARE(list->topLevelItem(0)->text(3), u"neuf"_s);

@@ -263,8 +263,9 @@ void Form2::rewriteUnsavedTexts()
     const QString kept = QDir::toNativeSeparators(UnsavedTexts::path());
     if (left > failures.size())
         report += QLatin1Char('\n')
-                  + French::counted(left - failures.size(), "texte reste gardé", "textes restent gardés")
-                  + QStringLiteral(" dans « %1 » : leur jour manque à l'almanach.").arg(kept);
+                  + French::counted(left - failures.size(), "texte reste gardé dans « %1 » : son jour manque à l'almanach.",
+                                    "textes restent gardés dans « %1 » : leur jour manque à l'almanach.")
+                        .arg(kept);
     if (!failures.isEmpty())
         report += QStringLiteral("\nLes textes refusés restent gardés dans « %1 ».").arg(kept) + refusalList(failures);
     platform().messageBox(report, QString(), Style::OkOnly);

@@ -39,7 +39,7 @@ QString unchangedReason(ImportPolicy policy)
     case ImportPolicy::Append: return QStringLiteral("l'almanach le contient déjà");
     case ImportPolicy::Complete: break;
     }
-    return QStringLiteral("le texte de l'almanach n'est pas vide");
+    return QStringLiteral("le texte de l'almanach n'est pas vide, ou celui du fichier l'est");
 }
 
 // The texts the file gives, each day counting its fields.
@@ -80,8 +80,13 @@ ImportDialog::ImportDialog(RecordSource *source, const QString &file, const Impo
     m_list->setRootIsDecorated(false);
     m_list->setHeaderLabels({QStringLiteral("Jour"), QStringLiteral("Champ"), QStringLiteral("Texte actuel"),
                              QStringLiteral("Nouveau texte")});
-    m_list->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
-    m_list->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    // The two texts share the room left by the day and the field.
+    QHeaderView *header = m_list->header();
+    header->setStretchLastSection(false);
+    for (int c : {0, 1})
+        header->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+    for (int c : {2, 3})
+        header->setSectionResizeMode(c, QHeaderView::Stretch);
     m_summary->setObjectName(QStringLiteral("summary"));
     m_summary->setTextFormat(Qt::PlainText);
     m_summary->setWordWrap(true);
@@ -160,7 +165,9 @@ void ImportDialog::showDetail()
     const ImportChange &c = m_changes[i];
     auto whole = [](const QVariant &v) { return v.toString().isEmpty() ? QStringLiteral("(vide)") : v.toString().left(2000); };
     m_detail->setText(QStringLiteral("%1, Événement %2\nTexte actuel : %3\nNouveau texte : %4")
-                          .arg(c.key).arg(c.field).arg(whole(c.stored), whole(c.result)));
+                          .arg(c.key)
+                          .arg(c.field)
+                          .arg(whole(c.stored), c.result.toString().isEmpty() ? QStringLiteral("(effacé)") : whole(c.result)));
 }
 
 void ImportDialog::accept()

@@ -43,7 +43,8 @@ RecoveryDialog::RecoveryDialog(const QList<UnsavedTexts::Text> &texts, const QLi
     for (qsizetype i = 0; i < texts.size(); ++i) {
         const UnsavedTexts::Text &t = texts[i];
         const QVariant now = current.value(i);
-        auto *item = new QTreeWidgetItem(list, {t.day, French::fieldCaption(t.field), oneLineText(t.text), oneLineText(now)});
+        auto *item = new QTreeWidgetItem(list, {t.day, French::fieldCaption(t.field), oneLineText(t.text),
+                                                now.isValid() ? oneLineText(now) : QStringLiteral("(jour absent)")});
         item->setToolTip(2, plainToolTip(t.text.toString().left(2000)));
         item->setToolTip(3, plainToolTip(now.toString().left(2000)));
     }

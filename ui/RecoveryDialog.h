@@ -7,7 +7,8 @@
 
 // The texts an earlier run could not write in this almanac, offered again at
 // start-up, each beside the text the almanac holds now (`current`, in the same
-// order); it says how many others wait for another almanac.
+// order; none where the almanac lacks the day); it says how many others wait
+// for another almanac.
 class RecoveryDialog : public QDialog
 {
     Q_OBJECT
