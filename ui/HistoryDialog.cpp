@@ -4,10 +4,10 @@
 #include "core/Platform.h"
 #include "store/AlmanacModel.h"
 #include "store/RecordSource.h"
+#include "ui/Look.h"
 
 #include <QDateTime>
 #include <QDialogButtonBox>
-#include <QHeaderView>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -38,12 +38,7 @@ HistoryDialog::HistoryDialog(RecordSource *source, QWidget *parent)
     m_list->setAccessibleName(QStringLiteral("Valeurs passées du jour"));
     // The two texts share the room left by the others, each cut with "…"
     // (whole in its tooltip); the copy's name stays in sight.
-    QHeaderView *header = m_list->header();
-    header->setStretchLastSection(false);
-    for (int c : {0, 1, 4})
-        header->setSectionResizeMode(c, QHeaderView::ResizeToContents);
-    for (int c : {2, 3})
-        header->setSectionResizeMode(c, QHeaderView::Stretch);
+    fitColumns(m_list->header(), {0, 1, 4}, {2, 3});
     m_list->setTextElideMode(Qt::ElideRight);
     auto *buttons = new QDialogButtonBox(this);
     m_restore = buttons->addButton(QStringLiteral("&Rétablir…"), QDialogButtonBox::ActionRole);

@@ -12,7 +12,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -81,12 +80,7 @@ ImportDialog::ImportDialog(RecordSource *source, const QString &file, const Impo
     m_list->setHeaderLabels({QStringLiteral("Jour"), QStringLiteral("Champ"), QStringLiteral("Texte actuel"),
                              QStringLiteral("Nouveau texte")});
     // The two texts share the room left by the day and the field.
-    QHeaderView *header = m_list->header();
-    header->setStretchLastSection(false);
-    for (int c : {0, 1})
-        header->setSectionResizeMode(c, QHeaderView::ResizeToContents);
-    for (int c : {2, 3})
-        header->setSectionResizeMode(c, QHeaderView::Stretch);
+    fitColumns(m_list->header(), {0, 1}, {2, 3});
     m_summary->setObjectName(QStringLiteral("summary"));
     m_summary->setTextFormat(Qt::PlainText);
     m_summary->setWordWrap(true);

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QImageReader>
 #include <QPixmap>
 #include <QPushButton>
@@ -62,4 +63,13 @@ QString oneLineText(const QVariant &text)
         if (c.unicode() < 0x20)
             c = QLatin1Char(' ');
     return t.size() > 200 ? t.left(200) + QChar(0x2026) : t;
+}
+
+void fitColumns(QHeaderView *header, std::initializer_list<int> fitted, std::initializer_list<int> stretched)
+{
+    header->setStretchLastSection(false);
+    for (int c : fitted)
+        header->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+    for (int c : stretched)
+        header->setSectionResizeMode(c, QHeaderView::Stretch);
 }

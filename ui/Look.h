@@ -5,7 +5,10 @@
 #include <QString>
 #include <QVariant>
 
+#include <initializer_list>
+
 class QDialog;
+class QHeaderView;
 class QDialogButtonBox;
 
 // The face of both windows: a sans-serif of the given size. The classic
@@ -30,3 +33,7 @@ QString plainToolTip(const QString &text);
 // A text on one line of a list, cut after 200 characters; no text at all
 // reads "(vide)".
 QString oneLineText(const QVariant &text);
+
+// A list's columns: those `fitted` as wide as their contents, the
+// `stretched` ones sharing the room left (their texts cut with "…").
+void fitColumns(QHeaderView *header, std::initializer_list<int> fitted, std::initializer_list<int> stretched);

@@ -4,7 +4,6 @@
 #include "ui/Look.h"
 
 #include <QDialogButtonBox>
-#include <QHeaderView>
 #include <QLabel>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -34,12 +33,7 @@ RecoveryDialog::RecoveryDialog(const QList<UnsavedTexts::Text> &texts, const QLi
     list->setAccessibleName(QStringLiteral("Textes non enregistrés"));
     list->setHeaderLabels({QStringLiteral("Jour"), QStringLiteral("Champ"), QStringLiteral("Texte gardé"),
                            QStringLiteral("Texte actuel")});
-    QHeaderView *header = list->header();
-    header->setStretchLastSection(false);
-    for (int c : {0, 1})
-        header->setSectionResizeMode(c, QHeaderView::ResizeToContents);
-    for (int c : {2, 3})
-        header->setSectionResizeMode(c, QHeaderView::Stretch);
+    fitColumns(list->header(), {0, 1}, {2, 3});
     for (qsizetype i = 0; i < texts.size(); ++i) {
         const UnsavedTexts::Text &t = texts[i];
         const QVariant now = current.value(i);
