@@ -93,7 +93,7 @@ int runSyncMode(int &argc, char **argv, const QStringList &args)
         for (const DayRow &row : rows)
             if (row.key == c.key && here.isNull())
                 here = c.field == 1 ? row.text1 : row.text2;
-        out << c.key << QStringLiteral(" Evenement%1 : ici ").arg(c.field) << quotedText(here)
+        out << c.key << QStringLiteral(" Événement %1 : ici ").arg(c.field) << quotedText(here)
             << QStringLiteral(", sur le serveur ")
             << (c.serverDeleted ? QStringLiteral("(supprimé)") : quotedText(c.text)) << '\n';
     }

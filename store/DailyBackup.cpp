@@ -1,5 +1,6 @@
 #include "store/DailyBackup.h"
 
+#include "core/French.h"
 #include "core/OmboError.h"
 #include "core/Platform.h"
 
@@ -104,11 +105,15 @@ void DailyBackup::rotate(const QDate &today)
         QFile::remove(folder + QLatin1Char('/') + ours[i].second);
     if (later > 0 && !g_laterReported) {
         g_laterReported = true;
-        platform().messageBox(QStringLiteral("Le dossier des sauvegardes « %1 » contient %2 copie(s) datée(s) "
-                                             "d'après aujourd'hui (%3). Elles sont laissées telles quelles et "
-                                             "ne comptent pas parmi les %4 dernières copies gardées.")
-                                  .arg(QDir::toNativeSeparators(folder)).arg(later)
-                                  .arg(today.toString(QStringLiteral("dd/MM/yyyy"))).arg(kKept),
+        const bool one = later < 2;
+        platform().messageBox(QStringLiteral("Le dossier des sauvegardes « %1 » contient %2 d'après aujourd'hui "
+                                             "(%3). %4 parmi les %5 dernières copies gardées.")
+                                  .arg(QDir::toNativeSeparators(folder),
+                                       French::counted(later, "copie datée", "copies datées"),
+                                       today.toString(QStringLiteral("dd/MM/yyyy")),
+                                       one ? QStringLiteral("Elle est laissée telle quelle et ne compte pas")
+                                           : QStringLiteral("Elles sont laissées telles quelles et ne comptent pas"))
+                                  .arg(kKept),
                               QString(), Style::OkOnly);
     }
 }

@@ -375,7 +375,7 @@ private slots:
         kept.sort();
         QCOMPARE(folder.entryList(QDir::Files, QDir::Name), kept);
         QCOMPARE(desktop.boxes.size(), 2);
-        QCOMPARE(desktop.boxes[1].text, QStringLiteral("Le dossier des sauvegardes « %1 » contient 14 copie(s) datée(s) d'après aujourd'hui (01/02/2004). Elles sont laissées telles quelles et ne comptent pas parmi les 14 dernières copies gardées.").arg(folder.path()));
+        QCOMPARE(desktop.boxes[1].text, QStringLiteral("Le dossier des sauvegardes « %1 » contient 14 copies datées d'après aujourd'hui (01/02/2004). Elles sont laissées telles quelles et ne comptent pas parmi les 14 dernières copies gardées.").arg(folder.path()));
     }
 
     // Which texts a search query matches, and where.

@@ -103,8 +103,8 @@ private slots:
         phone({u"add"_s, u"autre@phone"_s, u"20260301"_s, u"Rendez-vous"_s});
         const Run r = ombo({u"--serveur"_s, m_calendar, u"--utilisateur"_s, u"test"_s});
         QCOMPARE(r.code, 3);
-        QCOMPARE(r.out, u"05/01 Evenement1 : ici « A 05/01 », sur le serveur « Du téléphone »\n"
-                        "Synchronisation : 18 envoyé(s), 1 reçu(s), 0 supprimé(s), 1 conflit(s).\n"_s);
+        QCOMPARE(r.out, u"05/01 Événement 1 : ici « A 05/01 », sur le serveur « Du téléphone »\n"
+                        "Synchronisation : 18 textes envoyés, 1 reçu, 0 supprimé, 1 conflit.\n"_s);
         QCOMPARE(text(u"05/01"_s, 1), QVariant(u"A 05/01"_s));
         QCOMPARE(text(u"10/01"_s, 2), QVariant(u"Anniversaire, de Léa"_s));
         const QStringList events = phone({u"list"_s});
@@ -133,7 +133,7 @@ private slots:
         QVERIFY(setText(u"06/01"_s, 2, QVariant()));
         Run r = ombo({});
         QCOMPARE(r.err, QString());
-        QCOMPARE(r.out, u"Synchronisation : 1 envoyé(s), 1 reçu(s), 2 supprimé(s), 0 conflit(s).\n"_s);
+        QCOMPARE(r.out, u"Synchronisation : 1 texte envoyé, 1 reçu, 2 supprimés, 0 conflit.\n"_s);
         QCOMPARE(r.code, 0);
         QCOMPARE(text(u"02/01"_s, 1), QVariant(u"modifié au téléphone"_s));
         QVERIFY(text(u"03/01"_s, 2).isNull());
@@ -142,7 +142,7 @@ private slots:
         QVERIFY(!events.join(u'\n').contains(u"0106-2@"_s));
         QVERIFY(!events.join(u'\n').contains(u"0103-2@"_s));
         r = ombo({});
-        QCOMPARE(r.out, u"Synchronisation : 0 envoyé(s), 0 reçu(s), 0 supprimé(s), 0 conflit(s).\n"_s);
+        QCOMPARE(r.out, u"Synchronisation : 0 texte envoyé, 0 reçu, 0 supprimé, 0 conflit.\n"_s);
         QCOMPARE(r.code, 0);
     }
 
@@ -155,7 +155,7 @@ private slots:
         for (int i = 0; i < 2; ++i) {
             const Run r = ombo({});
             QCOMPARE(r.code, 3);
-            QVERIFY2(r.out.startsWith(u"07/01 Evenement1 : ici « bureau », sur le serveur « téléphone »\n"_s), qPrintable(r.out));
+            QVERIFY2(r.out.startsWith(u"07/01 Événement 1 : ici « bureau », sur le serveur « téléphone »\n"_s), qPrintable(r.out));
             QCOMPARE(text(u"07/01"_s, 1), QVariant(u"bureau"_s));
             QVERIFY(phone({u"list"_s}).contains(u"0107-1@ombrelune\ttéléphone"_s));
         }
@@ -236,7 +236,7 @@ private slots:
             QVERIFY(phone({u"list"_s}).contains(u"0108-1@ombrelune\t"_s + mine));
         } else {
             // The other client's change won the race: both texts are kept.
-            QVERIFY(again.out.startsWith(u"08/01 Evenement1 : ici « %1 », sur le serveur « changé pendant »"_s.arg(mine)));
+            QVERIFY(again.out.startsWith(u"08/01 Événement 1 : ici « %1 », sur le serveur « changé pendant »"_s.arg(mine)));
             phone({u"set"_s, u"0108-1@ombrelune"_s, mine});
             QCOMPARE(ombo({}).code, 0);
         }
@@ -257,7 +257,7 @@ private slots:
         killed.waitForFinished();
         const Run r = ombo({});
         QCOMPARE(r.code, 0);
-        QVERIFY2(r.out.contains(u" 0 reçu(s), 0 supprimé(s), 0 conflit(s)."_s), qPrintable(r.out));
+        QVERIFY2(r.out.contains(u" 0 reçu, 0 supprimé, 0 conflit."_s), qPrintable(r.out));
         QCOMPARE(allTexts(), before);
         const QStringList events = phone({u"list"_s});
         for (int i = 21; i <= 80; ++i) {
@@ -295,7 +295,7 @@ private slots:
         QCOMPARE(ombo({u"--serveur"_s, root, u"--utilisateur"_s, u"test"_s}, other.path()).code, 0);
         QCOMPARE(phone({u"list"_s}, root + u"test/ombrelune/"_s), QStringList{u"0101-1@ombrelune\tpremier"_s});
         const Run again = ombo({}, other.path());
-        QCOMPARE(again.out, u"Synchronisation : 0 envoyé(s), 0 reçu(s), 0 supprimé(s), 0 conflit(s).\n"_s);
+        QCOMPARE(again.out, u"Synchronisation : 0 texte envoyé, 0 reçu, 0 supprimé, 0 conflit.\n"_s);
     }
 };
 

@@ -147,9 +147,9 @@ private slots:
                  " (http:// seulement pour cette machine)."_s, 10000);
         QCOMPARE(action("actionSync")->text(), u"Synchroniser… (erreur N° 3407)"_s);
         keys({u"Ctrl+A"_s, u"'"_s + m_calendar, u"Tab"_s, u"'test"_s, u"Tab"_s, u"'mot-de-passe-secret"_s, u"Return"_s});
-        QCOMPARE(nextSync(), u"Synchronisation : 10 envoyé(s), 0 reçu(s), 0 supprimé(s), 0 conflit(s)."_s);
+        QCOMPARE(nextSync(), u"Synchronisation : 10 textes envoyés, 0 reçu, 0 supprimé, 0 conflit."_s);
         QCOMPARE(dialog->findChild<QLabel *>(u"status"_s)->text(),
-                 u"Synchronisation : 10 envoyé(s), 0 reçu(s), 0 supprimé(s), 0 conflit(s)."_s);
+                 u"Synchronisation : 10 textes envoyés, 0 reçu, 0 supprimé, 0 conflit."_s);
         QTRY_COMPARE(dialog->findChild<QLabel *>(u"secret"_s)->text(),
                      m_keyring ? u"Le mot de passe est gardé dans le trousseau du bureau."_s
                                : u"Aucun trousseau n'est disponible : le mot de passe est gardé pour cette session seulement."_s);
@@ -184,7 +184,7 @@ private slots:
         QElapsedTimer written;
         written.start();
         typeInto(u"10/01"_s, 1, u"Écrit ici"_s);
-        QCOMPARE(nextSync(), u"Synchronisation : 1 envoyé(s), 1 reçu(s), 0 supprimé(s), 0 conflit(s)."_s);
+        QCOMPARE(nextSync(), u"Synchronisation : 1 texte envoyé, 1 reçu, 0 supprimé, 0 conflit."_s);
         qInfo("a write in the grid was on the server %lld ms after it", written.elapsed());
         QVERIFY(phone({u"list"_s}).contains(u"0110-1@ombrelune\tÉcrit ici"_s));
         QCOMPARE(stored(u"02/01"_s, 2), u"Du téléphone"_s);
@@ -226,11 +226,11 @@ private slots:
         action("actionTakeServer")->trigger();
         QCOMPARE(stored(u"03/01"_s, 1), u"Téléphone A"_s);
         QVERIFY(!model()->data(cell(u"03/01"_s, 1), AlmanacModel::ConflictRole).isValid());
-        QCOMPARE(nextSync(), u"Synchronisation : 0 envoyé(s), 0 reçu(s), 0 supprimé(s), 1 conflit(s)."_s);
+        QCOMPARE(nextSync(), u"Synchronisation : 0 texte envoyé, 0 reçu, 0 supprimé, 1 conflit."_s);
 
         grid()->setCurrentIndex(cell(u"04/01"_s, 1));
         action("actionKeepLocal")->trigger();
-        QCOMPARE(nextSync(), u"Synchronisation : 1 envoyé(s), 0 reçu(s), 0 supprimé(s), 0 conflit(s)."_s);
+        QCOMPARE(nextSync(), u"Synchronisation : 1 texte envoyé, 0 reçu, 0 supprimé, 0 conflit."_s);
         QVERIFY(phone({u"list"_s}).contains(u"0104-1@ombrelune\tBureau B"_s));
         QCOMPARE(stored(u"04/01"_s, 1), u"Bureau B"_s);
         QVERIFY(!model()->data(cell(u"04/01"_s, 2), AlmanacModel::RefusedRole).isValid());

@@ -37,7 +37,7 @@ step "ASan+UBSan build and tests"
 san="-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_EXPORT_COMPILE_COMMANDS=ON \
   -DCMAKE_CXX_FLAGS="$san -O1" -DCMAKE_EXE_LINKER_FLAGS="$san" >/dev/null
-sanitized_tests=(tst_calendar tst_store tst_windows tst_hostile tst_transfer tst_commandline)
+sanitized_tests=(tst_calendar tst_store tst_windows tst_windowwrites tst_gridcommands tst_hostile tst_transfer tst_commandline)
 cmake --build build-asan -j "$jobs" --target "${sanitized_tests[@]}"
 regex="^($(IFS='|'; echo "${sanitized_tests[*]}"))\$"
 (cd build-asan &&

@@ -1,5 +1,6 @@
 #include "ui/SyncDialog.h"
 
+#include "core/French.h"
 #include "ui/SyncSession.h"
 
 #include <QComboBox>
@@ -103,7 +104,7 @@ void SyncDialog::showCalendars(const QString &error, const QStringList &names, c
     });
     if (!isCalendar && !names.contains(QStringLiteral("Ombrelune")))
         m_calendars->addItem(QStringLiteral("Créer «\u00A0Ombrelune\u00A0»"), m_url->text().trimmed());
-    m_status->setText(QStringLiteral("%1 calendrier(s) trouvé(s) : choisissez-en un.").arg(names.size()));
+    m_status->setText(French::counted(names.size(), "calendrier trouvé", "calendriers trouvés") + QStringLiteral(" : choisissez-en un."));
     m_calendars->setCurrentIndex(-1);
     m_calendars->setFocus();
 }

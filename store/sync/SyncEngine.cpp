@@ -1,5 +1,6 @@
 #include "store/sync/SyncEngine.h"
 
+#include "core/French.h"
 #include "core/Platform.h"
 #include "store/AlmanacModel.h"
 #include "store/sync/Multistatus.h"
@@ -50,8 +51,10 @@ DavClient::Headers depth(const char *d)
 
 QString SyncEngine::Result::summary() const
 {
-    return QStringLiteral("Synchronisation : %1 envoyé(s), %2 reçu(s), %3 supprimé(s), %4 conflit(s).")
-        .arg(sent).arg(received).arg(deleted).arg(conflicts.size());
+    using French::counted;
+    return QStringLiteral("Synchronisation : %1, %2, %3, %4.")
+        .arg(counted(sent, "texte envoyé", "textes envoyés"), counted(received, "reçu", "reçus"),
+             counted(deleted, "supprimé", "supprimés"), counted(conflicts.size(), "conflit", "conflits"));
 }
 
 SyncEngine::SyncEngine(AlmanacModel &model, QObject *parent) : QObject(parent), m_model(model)

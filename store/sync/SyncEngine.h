@@ -35,7 +35,7 @@ public:
         QList<SyncStep> conflicts;
         QList<Calendar> calendars;  // listCalendars(): those found
         QByteArray foreign;  // the events made elsewhere, when wanted: iCalendar texts one after another
-        // "Synchronisation : N envoyé(s), N reçu(s), N supprimé(s), N conflit(s)."
+        // "Synchronisation : 18 textes envoyés, 1 reçu, 0 supprimé, 1 conflit."
         QString summary() const;
     };
 
