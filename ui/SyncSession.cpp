@@ -20,11 +20,6 @@ QHash<QString, QString> &typedPasswords()
     static QHash<QString, QString> typed;
     return typed;
 }
-
-QString fieldName(int field)
-{
-    return QStringLiteral("Evenement%1").arg(field);
-}
 }  // namespace
 
 SyncSession *SyncSession::attach(QWidget *window, AlmanacModel *model, int timeoutMs, OfferImport offer)
@@ -231,7 +226,7 @@ void SyncSession::showConflicts()
         int field = 0;
         if (!it->conflict || !fieldOfUid(it.key(), &key, &field) || !rows.contains(key))
             continue;
-        const QPair<int, int> cell{rows.value(key), m_model.fieldIndex(fieldName(field))};
+        const QPair<int, int> cell{rows.value(key), m_model.fieldIndex(fieldColumn(field))};
         texts.insert(cell, it->serverText.isNull() ? QStringLiteral("(supprimé sur le serveur)")
                                                    : it->serverText.toString());
         m_conflictUids.insert(cell, it.key());

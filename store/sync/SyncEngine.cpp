@@ -11,11 +11,6 @@ namespace {
 const QString kCalendarName = QStringLiteral("Ombrelune");
 constexpr int kMultigetBatch = 200;
 
-QString fieldName(int field)
-{
-    return field == 1 ? QStringLiteral("Evenement1") : QStringLiteral("Evenement2");
-}
-
 OmboError raced()
 {
     return {Err::SyncRaced, QStringLiteral("Un événement a changé sur le serveur pendant la synchronisation ;"
@@ -374,11 +369,11 @@ void SyncEngine::pull()
         case SyncStep::Pull: {
             const int row = rowOf(s);
             // Written or typed here while the sync ran: the next sync compares again.
-            const QVariant now = m_model.index(row, m_model.fieldIndex(fieldName(s.field))).data(Qt::EditRole);
+            const QVariant now = m_model.index(row, m_model.fieldIndex(fieldColumn(s.field))).data(Qt::EditRole);
             if (isBeingEdited(s) || localText(s).toString() != now.toString())
                 break;
             const QVariant value = s.text.isEmpty() ? QVariant() : QVariant(s.text);
-            if (!m_model.writeValue(row, fieldName(s.field), value, writer)) {
+            if (!m_model.writeValue(row, fieldColumn(s.field), value, writer)) {
                 refused << s.key;
                 break;
             }
@@ -486,7 +481,7 @@ QVariant SyncEngine::localText(const SyncStep &s) const
 
 bool SyncEngine::isBeingEdited(const SyncStep &s) const
 {
-    return m_model.isDirty(m_model.index(rowOf(s), m_model.fieldIndex(fieldName(s.field))));
+    return m_model.isDirty(m_model.index(rowOf(s), m_model.fieldIndex(fieldColumn(s.field))));
 }
 
 QUrl SyncEngine::urlOf(const QString &href) const

@@ -28,6 +28,12 @@ struct SyncStep
     bool serverDeleted = false;  // Pull, Conflict: the server has no event
 };
 
+// The almanac's column for a step's field.
+inline QString fieldColumn(int field)
+{
+    return field == 1 ? QStringLiteral("Evenement1") : QStringLiteral("Evenement2");
+}
+
 // Decides each event's step from the almanac's texts, the last agreement
 // and the server's events (those of our UIDs, by UID). A text changed on one
 // side goes to the other; changed on both and different, it is a conflict
