@@ -62,16 +62,33 @@ echo "clang-tidy: clean"
 step "libFuzzer build"
 cmake -S fuzz -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build-fuzz -j "$jobs"
-for target in nomdujour find csv calendar ics multistatus vevent; do
-  seconds=$fuzz_seconds
+# Each fuzzer uses one core: as many run at once as there are cores, each
+# into its own log, printed in order afterwards.
+fuzz_targets=(nomdujour find csv calendar ics multistatus vevent)
+fuzz_one() {
+  local target=$1 seconds=$fuzz_seconds status=0
   case $target in multistatus|vevent) seconds=$(( (fuzz_seconds + 1) / 2 )) ;; esac
-  step "fuzz_$target for ${seconds}s"
-  work=build-fuzz/corpus-$target
-  mkdir -p "$work"
+  mkdir -p "build-fuzz/corpus-$target"
+  echo "fuzz_$target for ${seconds}s" >"build-fuzz/fuzz-$target.log"
   ASAN_OPTIONS=detect_leaks=0 QT_QPA_PLATFORM=offscreen \
-    build-fuzz/fuzz_$target -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-      -artifact_prefix=build-fuzz/crash-$target- -print_final_stats=1 \
-      "$work" "fuzz/corpus/$target" 2>&1 | tail -12
+    "build-fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+      -artifact_prefix="build-fuzz/crash-$target-" -print_final_stats=1 \
+      "build-fuzz/corpus-$target" "fuzz/corpus/$target" >>"build-fuzz/fuzz-$target.log" 2>&1 || status=$?
+  echo "$status" >"build-fuzz/fuzz-$target.status"
+}
+export -f fuzz_one
+export fuzz_seconds
+step "fuzzing, $jobs at a time"
+printf '%s\n' "${fuzz_targets[@]}" | xargs -P "$jobs" -I{} bash -c 'fuzz_one "$1"' _ {}
+fuzz_failed=0
+for target in "${fuzz_targets[@]}"; do
+  step "$(head -1 "build-fuzz/fuzz-$target.log")"
+  tail -12 "build-fuzz/fuzz-$target.log"
+  [ "$(cat "build-fuzz/fuzz-$target.status")" = 0 ] || fuzz_failed=1
 done
+if [ "$fuzz_failed" -ne 0 ]; then
+  echo "a fuzzer found a fault: see build-fuzz/crash-*" >&2
+  exit 1
+fi
 
 step "reliability checks passed"
