@@ -17,8 +17,8 @@
 SyncDialog::SyncDialog(SyncSession *session, QWidget *parent)
     : QDialog(parent), m_session(session), m_url(new QLineEdit(session->url(), this)),
       m_user(new QLineEdit(session->user(), this)), m_password(new QLineEdit(this)),
-      m_calendars(new QComboBox(this)), m_now(new QPushButton(QStringLiteral("Synchroniser maintenant"), this)),
-      m_find(new QPushButton(QStringLiteral("Chercher les calendriers"), this)), m_status(new QLabel(this)),
+      m_calendars(new QComboBox(this)), m_now(new QPushButton(QStringLiteral("&Synchroniser maintenant"), this)),
+      m_find(new QPushButton(QStringLiteral("Che&rcher les calendriers"), this)), m_status(new QLabel(this)),
       m_secret(new QLabel(this))
 {
     setWindowTitle(QStringLiteral("Synchronisation"));
@@ -54,7 +54,7 @@ SyncDialog::SyncDialog(SyncSession *session, QWidget *parent)
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     buttons->addButton(m_find, QDialogButtonBox::ActionRole);
     buttons->addButton(m_now, QDialogButtonBox::ActionRole);
-    buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("Fermer"));
+    buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("&Fermer"));
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(hint);
