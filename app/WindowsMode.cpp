@@ -9,29 +9,14 @@
 #include "store/RecordSource.h"
 #include "store/TroisJours.h"
 #include "ui/Booklet.h"
+#include "ui/AfterFirstPaint.h"
 #include "ui/SyncHook.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QTextStream>
-#include <QTimer>
 
 namespace {
-// Loads Qt's translations once a window has painted: the first window shows
-// none of Qt's own texts, so start-up does not wait for them.
-class TranslateAfterFirstPaint : public QObject
-{
-public:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint && watched->isWidgetType()) {
-            qApp->removeEventFilter(this);
-            QTimer::singleShot(0, qApp, [] { installQtTranslations(); });
-        }
-        return false;
-    }
-};
-
 // The windows' application, with the desktop behind every effect; `open`
 // shows the first window.
 int runWithWindows(int &argc, char **argv, void (*open)())
@@ -44,8 +29,8 @@ int runWithWindows(int &argc, char **argv, void (*open)())
     static DesktopPlatform desktop;
     Platform::install(&desktop);
     SyncHook::setLoader(loadSyncWindow);
-    TranslateAfterFirstPaint translate;
-    app.installEventFilter(&translate);
+    // The first window shows none of Qt's own texts: start-up does not wait for them.
+    afterFirstPaint(&app, [] { installQtTranslations(); });
     open();
     return app.exec();
 }

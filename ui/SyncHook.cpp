@@ -1,13 +1,12 @@
 #include "ui/SyncHook.h"
 
 #include "store/AlmanacModel.h"
+#include "ui/AfterFirstPaint.h"
 #include "ui/Form2.h"
 #include "ui/ImportDialog.h"
 
-#include <QApplication>
 #include <QPointer>
 #include <QSqlQuery>
-#include <QTimer>
 #include <QWidget>
 
 namespace {
@@ -42,34 +41,6 @@ bool hasServer(const QSqlDatabase &db)
     return q.exec(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'SynchronisationServeur'"))
            && q.next() && q.exec(QStringLiteral("SELECT 1 FROM SynchronisationServeur WHERE Url <> ''")) && q.next();
 }
-
-// Waits for a paint anywhere in the program, then attaches once the event
-// loop is free again.
-class AfterPaint : public QObject
-{
-public:
-    AfterPaint(QWidget *window, AlmanacModel *model) : QObject(window), m_window(window), m_model(model)
-    {
-        qApp->installEventFilter(this);
-    }
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint && watched->isWidgetType()) {
-            qApp->removeEventFilter(this);
-            QTimer::singleShot(0, this, [this] {
-                if (m_window && m_model && m_model->database().isOpen() && hasServer(m_model->database()))
-                    if (const SyncHook::Attach attach = attachEntry())
-                        attach(m_window, m_model, false, offerImport);
-                deleteLater();
-            });
-        }
-        return false;
-    }
-
-private:
-    QPointer<QWidget> m_window;
-    QPointer<AlmanacModel> m_model;
-};
 }  // namespace
 
 namespace SyncHook {
@@ -80,8 +51,14 @@ void setLoader(Attach (*loader)())
 
 void afterFirstPaint(QWidget *window, AlmanacModel *model)
 {
-    if (g_loader && model)
-        new AfterPaint(window, model);
+    if (!g_loader || !model)
+        return;
+    const QPointer<AlmanacModel> almanac(model);
+    ::afterFirstPaint(window, [window, almanac] {
+        if (almanac && almanac->database().isOpen() && hasServer(almanac->database()))
+            if (const Attach attach = attachEntry())
+                attach(window, almanac, false, offerImport);
+    });
 }
 
 bool openSettings(QWidget *window, AlmanacModel *model)
